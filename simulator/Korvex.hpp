@@ -1,0 +1,34 @@
+// Thin C++ owner of a Korvex instance, for the IDE side. Header-only: the
+// IDE depends on libkorvex.so through the C interface alone.
+#pragma once
+
+#include "korvex.h"
+
+#include <cstdint>
+
+class Korvex {
+public:
+    Korvex() : k_(korvexCreate()) {}
+    ~Korvex() { korvexDestroy(k_); }
+    Korvex(const Korvex&) = delete;
+    Korvex& operator=(const Korvex&) = delete;
+
+    void setCallbacks(KorvexReadMemory read, KorvexWriteMemory write, void* user)
+    {
+        korvexSetCallbacks(k_, read, write, user);
+    }
+
+    void Step(int16_t* acca, int16_t* accb, int32_t* ix, int32_t* iy, int32_t* sp,
+              int16_t* ccr, int16_t i1, int16_t i2, int16_t i3, int16_t i4, int16_t i5)
+    {
+        korvexStep(k_, acca, accb, ix, iy, sp, ccr, i1, i2, i3, i4, i5);
+    }
+
+    void setPC(int32_t pc) { korvexSetPC(k_, pc); }
+    int32_t pc() const { return korvexGetPC(k_); }
+
+    static const char* aboutText() { return korvexAboutText(); }
+
+private:
+    KorvexInstance* k_;
+};

@@ -1,0 +1,73 @@
+/*
+ * Korvex: a 68HC11 CPU core that executes one instruction per call.
+ *
+ * Korvex holds no memory and no peripherals. Every data byte an instruction
+ * reads or writes goes to the host through the read and write callbacks,
+ * synchronously, once per byte, in program order. The host passes the
+ * registers in and gets them back in the same variables.
+ *
+ * The C interface is the stable boundary of libkorvex.so: an opaque handle,
+ * plain integers, function pointers with a user pointer; no allocation
+ * crosses it and nothing throws. A null handle makes every call a no-op.
+ */
+#ifndef KORVEX_H
+#define KORVEX_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define KORVEX_API __attribute__((visibility("default")))
+#else
+#define KORVEX_API
+#endif
+
+typedef struct KorvexInstance KorvexInstance;
+
+/* The host stores the byte at address into *value. *value arrives holding
+ * the low 16 bits of the address: a host that leaves it untouched makes the
+ * read return the low byte of the address. Addresses outside $0000-$FFFF
+ * are sent as 0. */
+typedef void (*KorvexReadMemory)(void* user, int32_t address, int16_t* value);
+
+/* The host stores value (0..255) at address. */
+typedef void (*KorvexWriteMemory)(void* user, int32_t address, int16_t value);
+
+KORVEX_API KorvexInstance* korvexCreate(void);
+KORVEX_API void korvexDestroy(KorvexInstance* k);
+
+/* A null read callback behaves like a host that never answers (reads return
+ * the low byte of the address); a null write callback ignores writes. */
+KORVEX_API void korvexSetCallbacks(KorvexInstance* k, KorvexReadMemory read,
+                                   KorvexWriteMemory write, void* user);
+
+/* Executes exactly one instruction whose bytes are instr1..instr5 (only the
+ * low byte of each is used). On entry the low byte of *acca, *accb, *ccr and
+ * the low 16 bits of *ix, *iy, *sp are taken; on exit A, B, CCR come back as
+ * 0..255 and IX, IY, SP as full integers (the host keeps their low 16 bits).
+ * Any of the register pointers may be null: that register reads as 0 and is
+ * not written back. */
+KORVEX_API void korvexStep(KorvexInstance* k, int16_t* acca, int16_t* accb,
+                           int32_t* ix, int32_t* iy, int32_t* sp, int16_t* ccr,
+                           int16_t instr1, int16_t instr2, int16_t instr3,
+                           int16_t instr4, int16_t instr5);
+
+/* Korvex keeps its own program counter, used by branches and jumps and as the
+ * base of the return address that JSR and BSR push. It is never initialised by
+ * Korvex itself (it starts at 0); the host may set and read it. */
+KORVEX_API void korvexSetPC(KorvexInstance* k, int32_t pc);
+KORVEX_API int32_t korvexGetPC(const KorvexInstance* k);
+
+/* Name and version for an About dialog: "Korvex 68HC11 Simulator\nVersion 1.0"
+ * style text, static storage. */
+KORVEX_API const char* korvexAboutText(void);
+KORVEX_API const char* korvexVersion(void); /* "1.0" */
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* KORVEX_H */
