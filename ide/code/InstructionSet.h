@@ -46,8 +46,8 @@ struct InstructionInfo {
 };
 
 // Every defined instruction, in page order (page 1, $18, $1A, $CD), each
-// opcode once. TEST ($00) and DAA ($19) are not included: the decoder shows
-// them as "???" like any undefined opcode.
+// opcode once. DAA ($19) is included (the assembler encodes it, the decoder
+// shows it); TEST ($00) is not: it decodes as "???" like any undefined opcode.
 std::span<const InstructionInfo> instructionSet();
 
 // The entry for (prefix, opcode) or nullptr when that page leaves the opcode
