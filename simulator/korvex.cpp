@@ -1,0 +1,142 @@
+// The C interface of libkorvex.so and the opcode dispatch behind korvexStep.
+//
+// Dispatch is a 256-case switch per page, inlined into korvexStep: each case
+// is the handler specialised for that opcode (Instructions.h), so the
+// compiler turns the switch into a direct jump table on the opcode byte.
+#include "korvex.h"
+
+#include "Cpu.h"
+#include "Instructions.h"
+
+#include <new>
+
+struct KorvexInstance {
+    korvex::MemoryPort port;
+    uint32_t pc = 0;
+};
+
+namespace korvex {
+namespace {
+
+template <unsigned Page>
+void dispatch(Cpu& c, uint8_t op);
+
+template <unsigned Page, unsigned Op>
+[[gnu::always_inline]] inline void handle(Cpu& c)
+{
+    if constexpr (Page == 0 && (Op == 0x18 || Op == 0x1A || Op == 0xCD))
+        dispatch<Op>(c, c.in[2]);
+    else
+        Ops<Page>::template exec<Op>(c);
+}
+
+#define KORVEX_CASE(n) \
+    case (n): handle<Page, (n)>(c); break;
+#define KORVEX_CASE16(h)                                                                     \
+    KORVEX_CASE(h + 0x0) KORVEX_CASE(h + 0x1) KORVEX_CASE(h + 0x2) KORVEX_CASE(h + 0x3)     \
+    KORVEX_CASE(h + 0x4) KORVEX_CASE(h + 0x5) KORVEX_CASE(h + 0x6) KORVEX_CASE(h + 0x7)     \
+    KORVEX_CASE(h + 0x8) KORVEX_CASE(h + 0x9) KORVEX_CASE(h + 0xA) KORVEX_CASE(h + 0xB)     \
+    KORVEX_CASE(h + 0xC) KORVEX_CASE(h + 0xD) KORVEX_CASE(h + 0xE) KORVEX_CASE(h + 0xF)
+
+template <unsigned Page>
+[[gnu::always_inline]] inline void dispatch(Cpu& c, uint8_t op)
+{
+    switch (op) {
+        KORVEX_CASE16(0x00) KORVEX_CASE16(0x10) KORVEX_CASE16(0x20) KORVEX_CASE16(0x30)
+        KORVEX_CASE16(0x40) KORVEX_CASE16(0x50) KORVEX_CASE16(0x60) KORVEX_CASE16(0x70)
+        KORVEX_CASE16(0x80) KORVEX_CASE16(0x90) KORVEX_CASE16(0xA0) KORVEX_CASE16(0xB0)
+        KORVEX_CASE16(0xC0) KORVEX_CASE16(0xD0) KORVEX_CASE16(0xE0) KORVEX_CASE16(0xF0)
+    }
+}
+
+#undef KORVEX_CASE16
+#undef KORVEX_CASE
+
+const char aboutText[] = "Korvex 68HC11 Simulator\nVersion 1.0";
+const char versionText[] = "1.0";
+
+} // namespace
+} // namespace korvex
+
+extern "C" {
+
+KorvexInstance* korvexCreate(void)
+{
+    return new (std::nothrow) KorvexInstance();
+}
+
+void korvexDestroy(KorvexInstance* k)
+{
+    delete k;
+}
+
+void korvexSetCallbacks(KorvexInstance* k, KorvexReadMemory read, KorvexWriteMemory write,
+                        void* user)
+{
+    if (!k)
+        return;
+    k->port.readFn = read ? read : korvex::readNothing;
+    k->port.writeFn = write ? write : korvex::writeNothing;
+    k->port.user = user;
+}
+
+void korvexStep(KorvexInstance* k, int16_t* acca, int16_t* accb, int32_t* ix, int32_t* iy,
+                int32_t* sp, int16_t* ccr, int16_t instr1, int16_t instr2, int16_t instr3,
+                int16_t instr4, int16_t instr5)
+{
+    if (!k)
+        return;
+    korvex::Cpu c;
+    c.port = k->port;
+    c.pc = k->pc;
+    c.a = acca ? static_cast<uint8_t>(*acca) : 0;
+    c.b = accb ? static_cast<uint8_t>(*accb) : 0;
+    c.ccr = ccr ? static_cast<uint8_t>(*ccr) : 0;
+    c.ix = ix ? (*ix & 0xFFFF) : 0;
+    c.iy = iy ? (*iy & 0xFFFF) : 0;
+    c.sp = sp ? (*sp & 0xFFFF) : 0;
+    c.in[1] = static_cast<uint8_t>(instr1);
+    c.in[2] = static_cast<uint8_t>(instr2);
+    c.in[3] = static_cast<uint8_t>(instr3);
+    c.in[4] = static_cast<uint8_t>(instr4);
+    c.in[5] = static_cast<uint8_t>(instr5);
+
+    korvex::dispatch<0>(c, c.in[1]);
+
+    k->pc = c.pc;
+    if (acca)
+        *acca = c.a;
+    if (accb)
+        *accb = c.b;
+    if (ccr)
+        *ccr = c.ccr;
+    if (ix)
+        *ix = c.ix;
+    if (iy)
+        *iy = c.iy;
+    if (sp)
+        *sp = c.sp;
+}
+
+void korvexSetPC(KorvexInstance* k, int32_t pc)
+{
+    if (k)
+        k->pc = static_cast<uint32_t>(pc);
+}
+
+int32_t korvexGetPC(const KorvexInstance* k)
+{
+    return k ? static_cast<int32_t>(k->pc) : 0;
+}
+
+const char* korvexAboutText(void)
+{
+    return korvex::aboutText;
+}
+
+const char* korvexVersion(void)
+{
+    return korvex::versionText;
+}
+
+} // extern "C"
