@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace zelk {
@@ -20,7 +21,7 @@ struct CodeWindow {
     {
         int32_t a = address < base ? address + 0x10000 : address;
         int32_t i = a - base;
-        return (i >= 0 && i < Size) ? bytes[static_cast<size_t>(i)] : 0;
+        return (i >= 0 && i < Size) ? bytes[static_cast<std::size_t>(i)] : 0;
     }
 };
 
