@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -81,6 +82,8 @@ const Example examples[] = {
     // next byte, read as $10000.
     {"StraddlesTop", 0xFFF0, 0xFFFF, {0xB6, 0x12, 0x34}, "LDAA  $1234", 3, F::Extended, 0xB6},
 };
+
+void PrintTo(const Example& x, std::ostream* os) { *os << x.name; }
 
 } // namespace
 

@@ -122,6 +122,8 @@ struct Row {
     uint8_t length, cycles;
 };
 
+void PrintTo(const Row& r, std::ostream* os) { *os << r.mnemonic << ' ' << int(r.prefix) << ' ' << int(r.opcode); }
+
 class InstructionRow : public ::testing::TestWithParam<Row> {};
 
 TEST_P(InstructionRow, MatchesManual)
