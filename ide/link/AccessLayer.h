@@ -20,6 +20,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace zelk {
@@ -52,6 +53,12 @@ public:
     // board operation then reports "M68HC11 Board Not Connected !").
     void setBoard(Target* board);
     Target& target();
+
+    // Board link state beside the link-ready flag: the board runs freely
+    // (after an acknowledged Run, until its reset notice), and the text
+    // appended to "HC11 Board: Ready" ("" or " (Reset)").
+    bool boardRunning = false;
+    std::string statusSuffix;
 
     bool linkReady() const { return linkReady_; }
     void setLinkReady(bool ready) { linkReady_ = ready; }

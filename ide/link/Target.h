@@ -48,6 +48,11 @@ public:
     // the simulator also writes them to the register save area $0000-$0008.
     // False after a failed exchange (regs unchanged).
     virtual bool step(CpuRegisters& regs, const uint8_t instr[5], StepKind kind) = 0;
+
+    // Lets the target run freely from regs.PC with the registers of regs
+    // (a board's run frame). False when refused or after a failure; the
+    // simulator never runs freely.
+    virtual bool run(const CpuRegisters& /*regs*/) { return false; }
 };
 
 } // namespace zelk

@@ -29,6 +29,13 @@ public:
     virtual void RedrawCpuWindow() {}
     // The disassembler shows the page holding the PC (mnuGoToPCAddress).
     virtual void GoToPCAddress() {}
+    // The busy state around execution that the user must not disturb
+    // (board Step Over/Step Out and Run; Play and Animate use runStarted
+    // and runStopped below).
+    virtual void FreezeDisplay() {}
+    virtual void ThawDisplay() {}
+    // The disassembler window updates the Run and Debug commands' state.
+    virtual void Menus() {}
     // Lets pending window messages run inside long loops (Play, Animate,
     // the download); commands such as Pause act from here, re-entrantly.
     virtual void processEvents() {}

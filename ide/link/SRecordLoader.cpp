@@ -1,0 +1,110 @@
+// The download of S-record files (see SRecordLoader.h).
+#include "link/SRecordLoader.h"
+
+#include "link/Conversions.h"
+#include "link/SRecord.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace zelk {
+
+std::string downloadAddressText(int32_t address)
+{
+    return "Address = $" + HexPad(address & 0xFFFF, 4);
+}
+
+std::string downloadSizeText(int count)
+{
+    std::string text = std::to_string(count) + " bytes";
+    if (count == 1)
+        text.pop_back();
+    return text;
+}
+
+DownloadResult DownloadText(AccessLayer& link, std::string_view content, DownloadProgress* progress)
+{
+    DownloadProgress none;
+    DownloadProgress& p = progress ? *progress : none;
+    DownloadResult result;
+    result.opened = true;
+    p.progress(0);
+
+    link.FlashErase();
+    if (!link.linkReady()) {
+        link.notifier().message("Tarvine - Download Error", "Can't Write to Memory !", MessageIcon::Exclamation);
+        return result;
+    }
+    result.erased = true;
+
+    const size_t length = content.size();
+    size_t pos = 0;
+    SRecord rec;
+    while (pos < length) {
+        size_t end = content.find('\n', pos);
+        end = (end == std::string_view::npos) ? length : end + 1;
+        const std::string_view line = content.substr(pos, end - pos);
+        pos = end;
+        p.progress(static_cast<int>(static_cast<uint64_t>(pos) * 100 / length));
+
+        switch (parseS1Record(line, rec)) {
+        case SRecordStatus::Valid:
+            p.record(downloadAddressText(rec.address), downloadSizeText(rec.count));
+            link.Programm(rec.address, rec.data.data(), rec.count);
+            if (link.linkReady()) {
+                result.downloadOK = true;
+                ++result.records;
+                result.bytes += rec.count;
+            }
+            break;
+        case SRecordStatus::Malformed:
+        case SRecordStatus::BadChecksum:
+            ++result.skipped;
+            break;
+        case SRecordStatus::NotData:
+            break;
+        }
+        if (!link.linkReady())
+            break;
+        if (p.cancelRequested()) {
+            result.cancelled = true;
+            result.downloadOK = false;
+            break;
+        }
+    }
+
+    std::vector<uint8_t> vector;
+    link.InBytes(0xFFFE, vector, 2);
+    if (link.linkReady() && vector.size() == 2)
+        link.regs.PC = vector[0] << 8 | vector[1];
+    return result;
+}
+
+DownloadResult DownloadFile(AccessLayer& link, const std::string& path, DownloadProgress* progress)
+{
+    std::error_code ec;
+    errno = 0;
+    std::ifstream in;
+    if (std::filesystem::is_directory(path, ec))
+        errno = EISDIR;
+    else
+        in.open(path, std::ios::binary);
+    std::string content;
+    if (in.is_open()) {
+        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (in.bad())
+            errno = errno ? errno : EIO;
+    }
+    if (!in.is_open() || in.bad()) {
+        const int err = errno ? errno : ENOENT;
+        link.notifier().message("Tarvine - Read Error", std::string(std::strerror(err)) + " !",
+                                MessageIcon::Exclamation);
+        return {};
+    }
+    return DownloadText(link, content, progress);
+}
+
+} // namespace zelk

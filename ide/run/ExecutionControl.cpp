@@ -1,0 +1,459 @@
+// Execution control (see ExecutionControl.h).
+#include "run/ExecutionControl.h"
+
+#include "code/Decoder.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+namespace zelk {
+
+namespace {
+
+constexpr uint8_t OpRTS = 0x39;
+constexpr uint8_t OpRTI = 0x3B;
+constexpr uint8_t OpWAI = 0x3E;
+constexpr uint8_t OpSTOP = 0xCF;
+
+// The longest instruction is five bytes: a window holds PC..PC+4 while PC
+// lies within its first 252 bytes.
+constexpr uint32_t WindowMargin = CodeWindow::Size - 5;
+
+} // namespace
+
+ExecutionControl::ExecutionControl(AccessLayer& link, BreakpointTable& breakpoints)
+    : link_(link), breakpoints_(breakpoints), operandReader_(link)
+{
+}
+
+const CodeWindow& ExecutionControl::codeAt(int32_t pc)
+{
+    pc &= 0xFFFF;
+    const uint32_t offset = static_cast<uint32_t>(pc - window_.base) & 0xFFFF;
+    bool refill = !windowValid_ || offset > WindowMargin || windowMode_ != link_.mode();
+    if (!refill) {
+        if (link_.simulatorMode())
+            refill = link_.simulator().codeWindowDirty();
+        else
+            refill = boardWindowStale_ && !playRunning;
+    }
+    if (refill) {
+        link_.fillCodeWindow(window_, pc);
+        windowValid_ = link_.linkReady() && window_.base == pc;
+        windowMode_ = link_.mode();
+        boardWindowStale_ = false;
+    }
+    return window_;
+}
+
+bool ExecutionControl::StepInto()
+{
+    CpuRegisters& regs = link_.regs;
+    const int32_t pc = regs.PC & 0xFFFF;
+    regs.PC = pc;
+    const CodeWindow& w = codeAt(pc);
+    if (!link_.linkReady())
+        return false;
+    clockCounter += CycleCount(w, pc);
+
+    // Returns need the stack bytes above SP (RTS: SP+1..2, RTI: SP+8..9).
+    const uint8_t opcode = w.at(pc);
+    const uint8_t* stack = nullptr;
+    if (opcode == OpRTS || opcode == OpRTI) {
+        link_.InStack();
+        if (!link_.linkReady())
+            return false;
+        stack = link_.stackBuffer.data();
+    }
+
+    int32_t p = pc, next = 0;
+    bool taken = false, isCall = false, isReturn = false;
+    if (!PredictNext(w, regs, stack, &operandReader_, p, true, next, taken, isCall, isReturn))
+        return false;
+    next &= 0xFFFF;
+    int32_t returnAddress = next;
+    if (isCall) {
+        // The address after the call, pushed as the return address.
+        bool t = false, c = false, r = false;
+        p = pc;
+        if (!PredictNext(w, regs, stack, &operandReader_, p, false, returnAddress, t, c, r))
+            return false;
+        returnAddress &= 0xFFFF;
+    }
+
+    lastStep_ = StepInfo{pc, next, taken, isCall, isReturn, false};
+    nextFromPrediction_ = false;
+    if (isReturn) {
+        regs.SP = (regs.SP + 2) & 0xFFFF;
+        writeSP();
+        regs.PC = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
+        executeFlag = false;
+    } else if (isCall) {
+        regs.PC = next;
+        regs.SP = (regs.SP - 1) & 0xFFFF;
+        const uint8_t ret[2] = {static_cast<uint8_t>(returnAddress >> 8), static_cast<uint8_t>(returnAddress)};
+        link_.OutBytes(regs.SP, ret, 2);  // high byte at SP-1, low byte at SP
+        regs.SP = (regs.SP - 1) & 0xFFFF;
+        writeSP();
+        executeFlag = false;
+    } else if (taken) {
+        regs.PC = next;
+        executeFlag = false;
+    } else {
+        executeFlag = true;
+        if (opcode == OpRTI) {
+            // The target pulls the registers and the return address; PC
+            // follows it there rather than to the next instruction.
+            nextFromPrediction_ = true;
+            predictedNext_ = next;
+        }
+    }
+    lastStep_.executed = executeFlag;
+    stepKind = StepKind::StepInto;
+    MakeStep();
+    return link_.linkReady();
+}
+
+void ExecutionControl::writeSP()
+{
+    const uint8_t sp[2] = {static_cast<uint8_t>(link_.regs.SP >> 8), static_cast<uint8_t>(link_.regs.SP)};
+    link_.OutBytes(0x0006, sp, 2);
+}
+
+void ExecutionControl::MakeStep()
+{
+    if (!link_.linkReady())
+        return;
+    CpuRegisters& regs = link_.regs;
+    ViewHooks& hooks = link_.hooks();
+    const bool fromPrediction = nextFromPrediction_;
+    nextFromPrediction_ = false;
+
+    if (link_.simulatorMode()) {
+        if (executeFlag) {
+            const int32_t pc = regs.PC & 0xFFFF;
+            const int len = instructionLength(codeAt(pc), pc);
+            SimulatorTarget& sim = link_.simulator();
+            const uint8_t* image = sim.image();
+            uint8_t instr[5] = {1, 1, 1, 1, 1};
+            for (int k = 0; k < len; ++k)
+                instr[k] = image[(pc + k) & 0xFFFF];
+            sim.step(regs, instr, stepKind);
+            regs.PC = fromPrediction ? predictedNext_ : (pc + len) & 0xFFFF;
+        }
+        if (playRunning)
+            hooks.RefreshCpuWindow();
+        else
+            hooks.Refresh();
+        hooks.ClockCountUpdate();
+        return;
+    }
+
+    // Board: the monitor executes the instruction slot and answers with the
+    // registers. PC is moved before sending, so a failed exchange leaves it
+    // moved (the user sees where the step was going).
+    if (executeFlag) {
+        const int32_t pc = regs.PC & 0xFFFF;
+        const CodeWindow& w = codeAt(pc);
+        const int len = instructionLength(w, pc);
+        uint8_t slot[5] = {1, 1, 1, 1, 1};
+        int32_t newPC = (pc + len) & 0xFFFF;
+        switch (stepKind) {
+        case StepKind::StepInto:
+            for (int k = 0; k < len; ++k)
+                slot[k] = w.at(pc + k);
+            if (fromPrediction)
+                newPC = predictedNext_;
+            break;
+        case StepKind::StepOver:  // a call: JSR to its entry, run at full speed
+            slot[0] = 0xBD;
+            slot[1] = static_cast<uint8_t>(stepOverTarget_ >> 8);
+            slot[2] = static_cast<uint8_t>(stepOverTarget_);
+            break;
+        case StepKind::StepOut:  // JMP to PC; the return lands on the monitor's trap
+            slot[0] = 0x7E;
+            slot[1] = static_cast<uint8_t>(pc >> 8);
+            slot[2] = static_cast<uint8_t>(pc);
+            newPC = stepOutReturn_ & 0xFFFF;
+            break;
+        }
+        regs.PC = newPC;
+        link_.setLinkReady(link_.target().step(regs, slot, stepKind));
+        boardWindowStale_ = true;
+        if (!link_.linkReady()) {
+            hooks.ClockCountUpdate();
+            return;
+        }
+    }
+    if (stopFlag || animateRunning) {
+        hooks.Refresh();
+    } else if (playRunning) {
+        codeAt(regs.PC);
+        hooks.RedrawCpuWindow();
+    }
+    hooks.ClockCountUpdate();
+}
+
+bool ExecutionControl::haltsAt(int32_t pc)
+{
+    const uint8_t opcode = codeAt(pc).at(pc);
+    return opcode == OpWAI || (opcode == OpSTOP && !link_.regs.S);
+}
+
+StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, uint32_t paceMs)
+{
+    using Clock = std::chrono::steady_clock;
+    StopReason reason = StopReason::Paused;
+    uint64_t steps = 0;
+    uint32_t sinceEvents = 0;
+    Clock::time_point lastEvents = Clock::now();
+
+    while (!stopFlag) {
+        const int32_t pc = link_.regs.PC & 0xFFFF;
+        if (!firstStep && breakpoints_.count() > 0 && breakpoints_.contains(pc)) {
+            stopFlag = true;
+            playRunning = false;
+            reason = StopReason::Breakpoint;
+            break;
+        }
+        if (options.maxSteps != 0 && steps >= options.maxSteps) {
+            stopFlag = true;
+            reason = StopReason::StepBound;
+            break;
+        }
+        if (options.stopOnHalt && haltsAt(pc)) {
+            stopFlag = true;
+            reason = StopReason::Halt;
+            break;
+        }
+        const Clock::time_point began = animate ? Clock::now() : Clock::time_point{};
+        if (!StepInto()) {
+            // Nothing can change by trying again: stop rather than spin.
+            stopFlag = true;
+            reason = StopReason::Refused;
+            break;
+        }
+        firstStep = false;
+        ++steps;
+        if (options.stopOnSelfBranch && (lastStep_.taken || lastStep_.isCall) && lastStep_.next == pc) {
+            stopFlag = true;
+            reason = StopReason::SelfBranch;
+            break;
+        }
+        if (animate) {
+            std::this_thread::sleep_until(began + std::chrono::milliseconds(paceMs));
+            link_.hooks().processEvents();
+            continue;
+        }
+        ++sinceEvents;
+        bool yield = sinceEvents >= options.eventEverySteps;
+        if (!yield && options.eventEveryMs != 0 && (sinceEvents & 63) == 0)
+            yield = Clock::now() - lastEvents >= std::chrono::milliseconds(options.eventEveryMs);
+        if (yield) {
+            link_.hooks().processEvents();
+            sinceEvents = 0;
+            if (options.eventEveryMs != 0)
+                lastEvents = Clock::now();
+        }
+    }
+    lastStop_ = reason;
+    return reason;
+}
+
+StopReason ExecutionControl::Play(const RunOptions& options)
+{
+    stopFlag = false;
+    animateRunning = false;
+    playRunning = true;
+    firstStep = true;
+    link_.hooks().runStarted(RunKind::Play);
+    const StopReason reason = runLoop(options, false, 0);
+    playRunning = false;
+    link_.hooks().runStopped(RunKind::Play);
+    return reason;
+}
+
+StopReason ExecutionControl::Animate(const RunOptions& options, uint32_t paceMs)
+{
+    stopFlag = false;
+    playRunning = false;
+    animateRunning = true;
+    firstStep = true;
+    link_.hooks().runStarted(RunKind::Animate);
+    const StopReason reason = runLoop(options, true, paceMs);
+    animateRunning = false;
+    link_.hooks().runStopped(RunKind::Animate);
+    return reason;
+}
+
+StopReason ExecutionControl::playWithTemporaryBreakpoint(int32_t address, const RunOptions& options)
+{
+    address &= 0xFFFF;
+    if (!breakpoints_.append(address))
+        return StopReason::None;
+    const StopReason reason = Play(options);
+    // Remove the temporary entry itself, even if the table changed meanwhile.
+    breakpoints_.removeLast(address);
+    return reason;
+}
+
+StopReason ExecutionControl::StepOver(const RunOptions& options)
+{
+    executeFlag = true;
+    stepKind = StepKind::StepInto;
+    ViewHooks& hooks = link_.hooks();
+    hooks.GoToPCAddress();
+    CpuRegisters& regs = link_.regs;
+    const int32_t pc = regs.PC & 0xFFFF;
+    regs.PC = pc;
+    const CodeWindow& w = codeAt(pc);
+    if (!link_.linkReady())
+        return StopReason::Refused;
+    const uint8_t opcode = w.at(pc);
+    const uint8_t* stack = nullptr;
+    if (opcode == OpRTS || opcode == OpRTI) {
+        link_.InStack();
+        if (!link_.linkReady())
+            return StopReason::Refused;
+        stack = link_.stackBuffer.data();
+    }
+
+    int32_t p = pc, next = 0;
+    bool taken = false, isCall = false, isReturn = false;
+
+    if (link_.simulatorMode()) {
+        if (breakpoints_.full())
+            return StopReason::None;
+        if (!PredictNext(w, regs, stack, &operandReader_, p, false, next, taken, isCall, isReturn))
+            return StopReason::Refused;
+        StopReason reason = StopReason::None;
+        if (isReturn) {
+            SimulatorTarget& sim = link_.simulator();
+            regs.PC = sim.peek(regs.SP + 1) << 8 | sim.peek(regs.SP + 2);
+            regs.SP = (regs.SP + 2) & 0xFFFF;
+            sim.poke(6, static_cast<uint8_t>(regs.SP >> 8));
+            sim.poke(7, static_cast<uint8_t>(regs.SP));
+        } else {
+            reason = playWithTemporaryBreakpoint(next, options);
+        }
+        hooks.Refresh();
+        return reason;
+    }
+
+    // Board: a call runs at full speed on the monitor as one JSR.
+    int32_t target = 0;
+    if (!PredictNext(w, regs, stack, &operandReader_, p, false, next, taken, isCall, isReturn))
+        return StopReason::Refused;
+    p = pc;
+    if (!PredictNext(w, regs, stack, &operandReader_, p, true, target, taken, isCall, isReturn))
+        return StopReason::Refused;
+    if (isReturn) {
+        regs.SP = (regs.SP + 2) & 0xFFFF;
+        writeSP();
+        regs.PC = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
+        executeFlag = false;
+    } else if (isCall) {
+        executeFlag = true;
+        stepKind = StepKind::StepOver;
+        stepOverTarget_ = target & 0xFFFF;
+    } else if (taken) {
+        executeFlag = false;
+        regs.PC = target & 0xFFFF;
+    } else if (opcode == OpRTI) {
+        nextFromPrediction_ = true;
+        predictedNext_ = target & 0xFFFF;
+    }
+    hooks.FreezeDisplay();
+    MakeStep();
+    hooks.ThawDisplay();
+    return StopReason::None;
+}
+
+StopReason ExecutionControl::StepOut(const RunOptions& options)
+{
+    CpuRegisters& regs = link_.regs;
+    if (link_.simulatorMode()) {
+        const SimulatorTarget& sim = link_.simulator();
+        const int32_t ret = sim.peek(regs.SP + 1) << 8 | sim.peek(regs.SP + 2);
+        if (breakpoints_.full())
+            return StopReason::None;
+        return playWithTemporaryBreakpoint(ret, options);
+    }
+
+    // Board: the return address on the stack is replaced by the monitor's
+    // return trap ($000D); the monitor stops there and answers.
+    link_.InStack();
+    if (!link_.linkReady())
+        return StopReason::Refused;
+    stepOutReturn_ = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
+    const uint8_t trap[2] = {0x00, 0x0D};
+    link_.OutBytes((regs.SP + 1) & 0xFFFF, trap, 2);
+    link_.hooks().GoToPCAddress();
+    stepKind = StepKind::StepOut;
+    executeFlag = true;
+    link_.hooks().FreezeDisplay();
+    MakeStep();
+    link_.hooks().ThawDisplay();
+    return StopReason::None;
+}
+
+StopReason ExecutionControl::RunToCursor(int32_t address, const RunOptions& options)
+{
+    address &= 0xFFFF;
+    if (breakpoints_.contains(address)) {
+        link_.hooks().GoToPCAddress();
+        return Play(options);
+    }
+    if (breakpoints_.toggle(address, link_.notifier()) != BreakpointTable::Toggle::Added)
+        return StopReason::None;
+    link_.hooks().GoToPCAddress();
+    const StopReason reason = Play(options);
+    breakpoints_.removeLast(address);
+    return reason;
+}
+
+void ExecutionControl::RunHC11()
+{
+    if (!link_.linkReady())
+        return;
+    if (link_.simulatorMode()) {
+        link_.notifier().message("Procedure called: RunHC11", "M68HC11 Simulator error !", MessageIcon::Exclamation);
+    } else if (link_.target().run(link_.regs)) {
+        link_.setLinkReady(true);
+        link_.boardRunning = true;
+        link_.statusSuffix.clear();
+        link_.hooks().FreezeDisplay();
+    } else {
+        link_.setLinkReady(false);
+    }
+    link_.hooks().BoardStatus();
+    link_.hooks().Menus();
+}
+
+void ExecutionControl::GetResetVector()
+{
+    link_.InResetVector(link_.regs.PC);
+    link_.hooks().GoToPCAddress();
+}
+
+void ExecutionControl::ResetCounter()
+{
+    clockCounter = 0;
+    link_.hooks().ClockCountUpdate();
+}
+
+void ExecutionControl::SetNewPC(int32_t address)
+{
+    link_.regs.PC = address & 0xFFFF;
+    link_.hooks().Refresh();
+}
+
+std::string ExecutionControl::ClockText() const
+{
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%08u", static_cast<unsigned>(clockCounter));
+    return std::string("Clock= ") + digits;
+}
+
+} // namespace zelk

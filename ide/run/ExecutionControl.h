@@ -1,0 +1,169 @@
+// Execution control: runs the user's program one instruction at a time on
+// the target of the access layer, with the IDE owning the program counter.
+// Before each instruction the next-address prediction decides: a taken
+// branch or jump, a call or a return is done here (PC and stack moved through
+// the access layer); anything else is executed by the target (Korvex in
+// simulator mode, writing the register save area after each step) and PC
+// advances by the instruction's length. On top of Step Into sit the run
+// commands: Play and Animate (loops stopped by a breakpoint or Pause), Step
+// Over, Step Out and Run To Cursor (simulator: a temporary breakpoint and
+// Play), the Debug commands Get Reset Vector and Reset counter, and the
+// clock counter.
+//
+// The Qt main window drives it: menu commands call the methods of the same
+// names; the window side (refresh, status bar, freezing, timers, event
+// processing) comes back through ViewHooks. Everything runs on one thread;
+// Pause() is meant to be called re-entrantly from ViewHooks::processEvents()
+// while a loop runs.
+#pragma once
+
+#include "code/CodeWindow.h"
+#include "code/Prediction.h"
+#include "link/AccessLayer.h"
+#include "run/BreakpointTable.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zelk {
+
+// How a continuous run (Play, Animate and the commands built on Play)
+// yields and when it stops besides breakpoints and Pause.
+struct RunOptions {
+    // Stop after this many instructions (0 = no bound).
+    uint64_t maxSteps = 0;
+    // Let pending window messages run (ViewHooks::processEvents) after this
+    // many steps, or earlier once eventEveryMs milliseconds have passed
+    // since the last time (checked every 64 steps; 0 = steps only).
+    uint32_t eventEverySteps = 4096;
+    uint32_t eventEveryMs = 20;
+    // Headless runs: stop at a taken branch, jump or call to its own
+    // address (nothing can ever change), and before WAI or before STOP with
+    // the S bit clear (the CPU would halt; no interrupt can wake it here).
+    bool stopOnSelfBranch = false;
+    bool stopOnHalt = false;
+};
+
+enum class StopReason {
+    None,        // not stopped by the loop (nothing ran)
+    Breakpoint,  // PC reached a breakpoint (temporary ones included)
+    Paused,      // the stop flag was set from outside (Pause)
+    StepBound,   // RunOptions::maxSteps instructions ran
+    SelfBranch,  // a branch, jump or call to itself
+    Halt,        // WAI, or STOP with S clear, at PC
+    Refused,     // the prediction at PC was unreliable, or the link failed
+};
+
+// What the last Step Into did, for callers that report or trace it.
+struct StepInfo {
+    int32_t pc = 0;       // address of the instruction
+    int32_t next = 0;     // predicted next address (followCalls set)
+    bool taken = false, isCall = false, isReturn = false;
+    bool executed = false;  // the target executed it
+};
+
+class ExecutionControl {
+public:
+    // link: the target; breakpoints: the shared table. Hooks and notifier
+    // are the access layer's.
+    ExecutionControl(AccessLayer& link, BreakpointTable& breakpoints);
+    ExecutionControl(const ExecutionControl&) = delete;
+    ExecutionControl& operator=(const ExecutionControl&) = delete;
+
+    // ---- Run state (idle: stopFlag true, both running flags false) --------
+    bool stopFlag = true;        // no run active, or a stop was requested
+    bool playRunning = false;
+    bool animateRunning = false;
+    bool firstStep = false;      // the breakpoint at the starting PC is ignored
+    // Step state, set by the step commands right before MakeStep().
+    bool executeFlag = false;
+    StepKind stepKind = StepKind::StepInto;
+    // Sum of the E-clock cycles of every stepped instruction (32 bits).
+    uint32_t clockCounter = 0;
+
+    // ---- Commands ------------------------------------------------------
+    // One instruction (Run > Step Into). Returns false when nothing was
+    // done: the prediction was unreliable (PC and registers unchanged; the
+    // cycles were still counted) or the link is not ready.
+    bool StepInto();
+    // Executes or accounts for the instruction at PC according to the step
+    // state, then refreshes (Play: only the CPU register window).
+    void MakeStep();
+    // Play: Step Into until a breakpoint (the one at the starting PC
+    // excepted), Pause or a stop condition of options.
+    StopReason Play(const RunOptions& options = {});
+    // Animate: as Play, at most one instruction per paceMs milliseconds,
+    // refreshing every window after each.
+    StopReason Animate(const RunOptions& options = {}, uint32_t paceMs = 100);
+    // Pause: the running loop stops before its next step.
+    void Pause() { stopFlag = true; }
+    // Step Over: a call runs to the instruction after it, any other
+    // instruction is one step. Simulator: temporary breakpoint + Play (does
+    // nothing with 32 breakpoints set); a return is done directly.
+    StopReason StepOver(const RunOptions& options = {});
+    // Step Out: runs until the subroutine returns to the address at SP+1
+    // (simulator: temporary breakpoint + Play; nothing with 32 set).
+    StopReason StepOut(const RunOptions& options = {});
+    // Run To Cursor: Play until PC reaches address. An address that already
+    // holds a breakpoint simply runs to it; a full table refuses (with the
+    // table's message) and runs nothing.
+    StopReason RunToCursor(int32_t address, const RunOptions& options = {});
+    // Run: lets a board run freely (RunHC11); in simulator mode only shows
+    // "M68HC11 Simulator error !" (Run is disabled there).
+    void RunHC11();
+    // Debug > Get Reset Vector: PC = the word at $FFFE, then GoToPCAddress.
+    void GetResetVector();
+    // Debug > Reset counter: clock counter = 0, ClockCountUpdate.
+    void ResetCounter();
+    // Set New PC (the disassembler's current row): PC = address, Refresh.
+    void SetNewPC(int32_t address);
+
+    // "Clock= " and the counter as at least eight digits.
+    std::string ClockText() const;
+
+    // What the last Step Into did, and why the last loop stopped.
+    const StepInfo& lastStep() const { return lastStep_; }
+    StopReason lastStop() const { return lastStop_; }
+
+    // The code window run control decodes from (kept over PC..PC+4).
+    const CodeWindow& codeAt(int32_t pc);
+
+private:
+    class LinkOperandReader final : public OperandReader {
+    public:
+        explicit LinkOperandReader(AccessLayer& link) : link_(link) {}
+        bool readOperandByte(int32_t address, uint8_t& value) override
+        {
+            link_.InByte(address & 0xFFFF, value);
+            return link_.linkReady();
+        }
+
+    private:
+        AccessLayer& link_;
+    };
+
+    StopReason runLoop(const RunOptions& options, bool animate, uint32_t paceMs);
+    StopReason playWithTemporaryBreakpoint(int32_t address, const RunOptions& options);
+    void writeSP();
+    bool haltsAt(int32_t pc);
+
+    AccessLayer& link_;
+    BreakpointTable& breakpoints_;
+    LinkOperandReader operandReader_;
+    CodeWindow window_;
+    bool windowValid_ = false;
+    TargetMode windowMode_ = TargetMode::Simulator;
+    // Board mode: the window is re-read before a single step (the program
+    // may have written into it); during Play only when PC leaves it.
+    bool boardWindowStale_ = true;
+    // RTI executed by the target: PC continues at the predicted return
+    // address, not after the instruction.
+    bool nextFromPrediction_ = false;
+    int32_t predictedNext_ = 0;
+    int32_t stepOverTarget_ = 0;  // board Step Over: the call's entry
+    int32_t stepOutReturn_ = 0;   // board Step Out: the original return address
+    StepInfo lastStep_;
+    StopReason lastStop_ = StopReason::None;
+};
+
+} // namespace zelk
