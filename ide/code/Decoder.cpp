@@ -1,6 +1,8 @@
 // Instruction decoder over the code window.
 #include "code/Decoder.h"
 
+#include "code/OpcodeFacts.h"
+
 namespace zelk {
 
 namespace {
@@ -47,11 +49,12 @@ const InstructionInfo* instructionAt(const CodeWindow& w, int32_t address, uint8
 
 int instructionLength(const CodeWindow& w, int32_t address)
 {
-    uint8_t prefix, opcode;
-    const InstructionInfo* e = instructionAt(w, address, prefix, opcode);
-    if (e)
-        return e->length;
-    return prefix ? 2 : 1;
+    address = wrapped(w, address);
+    uint8_t op = w.at(address);
+    uint8_t page = prefixPage[op];
+    if (page)
+        op = w.at(address + 1);
+    return opcodeFacts[page][op].length;
 }
 
 void DisassembleOne(const CodeWindow& w, int32_t& address, int16_t& length, std::string& text, DecoderState* state)

@@ -2,8 +2,10 @@
 // are the E-clock counts of the M68HC11 reference manual; WAI and SWI count
 // the 14 cycles up to the vector fetch.
 #include "code/InstructionSet.h"
+#include "code/OpcodeFacts.h"
 
 #include <array>
+#include <string_view>
 
 namespace zelk {
 
@@ -372,7 +374,86 @@ constexpr bool tableIsConsistent()
 }
 static_assert(tableIsConsistent(), "instruction table: bad prefix, length or duplicate opcode");
 
+// How an entry moves the program counter, from its mnemonic and format.
+constexpr Flow flowOf(const InstructionInfo& e)
+{
+    std::string_view m = e.mnemonic;
+    if (m == "BSR" || m == "JSR")
+        return Flow::Call;
+    if (m == "JMP")
+        return Flow::Jump;
+    if (m == "RTS")
+        return Flow::ReturnSub;
+    if (m == "RTI")
+        return Flow::ReturnInt;
+    if (m == "BRSET")
+        return Flow::BitBranchSet;
+    if (m == "BRCLR")
+        return Flow::BitBranchClear;
+    if (e.format == OperandFormat::Relative)
+        return Flow::Branch;
+    return Flow::None;
+}
+
+constexpr std::array<std::array<OpcodeFacts, 256>, 4> buildFacts()
+{
+    std::array<std::array<OpcodeFacts, 256>, 4> facts{};
+    for (size_t page = 0; page < 4; ++page)
+        for (auto& f : facts[page])
+            f = page == 0 ? OpcodeFacts{OperandFormat::Inherent, 1, 2, Flow::None}
+                          : OpcodeFacts{OperandFormat::Inherent, 2, 0, Flow::None};
+    for (const InstructionInfo& e : table)
+        facts[static_cast<size_t>(pageOf(e.prefix))][e.opcode] = {e.format, e.length, e.cycles, flowOf(e)};
+    return facts;
+}
+
+constexpr std::array<uint8_t, 256> buildPrefixPage()
+{
+    std::array<uint8_t, 256> pages{};
+    pages[0x18] = 1;
+    pages[0x1A] = 2;
+    pages[0xCD] = 3;
+    return pages;
+}
+
+// The branch conditions of $20-$2F over the flags C, V, Z, N.
+constexpr bool branchCondition(int code, bool c, bool v, bool z, bool n)
+{
+    switch (code) {
+    case 0x0: return true;                      // BRA
+    case 0x1: return false;                     // BRN
+    case 0x2: return !(c || z);                 // BHI
+    case 0x3: return c || z;                    // BLS
+    case 0x4: return !c;                        // BCC
+    case 0x5: return c;                         // BCS
+    case 0x6: return !z;                        // BNE
+    case 0x7: return z;                         // BEQ
+    case 0x8: return !v;                        // BVC
+    case 0x9: return v;                         // BVS
+    case 0xA: return !n;                        // BPL
+    case 0xB: return n;                         // BMI
+    case 0xC: return n == v;                    // BGE
+    case 0xD: return n != v;                    // BLT
+    case 0xE: return !(n != v || z);            // BGT
+    default: return n != v || z;                // BLE
+    }
+}
+
+constexpr std::array<uint16_t, 16> buildBranchConditions()
+{
+    std::array<uint16_t, 16> masks{};
+    for (int code = 0; code < 16; ++code)
+        for (int f = 0; f < 16; ++f)
+            if (branchCondition(code, f & 1, f & 2, f & 4, f & 8))
+                masks[static_cast<size_t>(code)] = static_cast<uint16_t>(masks[static_cast<size_t>(code)] | 1 << f);
+    return masks;
+}
+
 } // namespace
+
+constexpr std::array<std::array<OpcodeFacts, 256>, 4> opcodeFacts = buildFacts();
+constexpr std::array<uint8_t, 256> prefixPage = buildPrefixPage();
+constexpr std::array<uint16_t, 16> branchConditions = buildBranchConditions();
 
 std::span<const InstructionInfo> instructionSet()
 {

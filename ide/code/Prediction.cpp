@@ -1,31 +1,39 @@
-// Next-address prediction and cycle counts.
+// Next-address prediction and cycle counts. Both run on every simulated
+// step, so they read the compact opcode facts and the window's bytes only.
 #include "code/Prediction.h"
 
-#include "code/Decoder.h"
+#include "code/OpcodeFacts.h"
 
 namespace zelk {
 
+namespace {
+
+// Byte k of the window (k counted from its base); 0 past its end, like
+// CodeWindow::at.
+inline uint8_t windowByte(const CodeWindow& w, uint32_t k)
+{
+    return k < static_cast<uint32_t>(CodeWindow::Size) ? w.bytes[k] : 0;
+}
+
+// The facts of the instruction whose first byte is window byte k; k moves to
+// its opcode byte (past a prefix).
+inline const OpcodeFacts& factsAt(const CodeWindow& w, uint32_t& k)
+{
+    uint8_t op = windowByte(w, k);
+    uint8_t page = prefixPage[op];
+    if (page) {
+        ++k;
+        op = windowByte(w, k);
+    }
+    return opcodeFacts[page][op];
+}
+
+} // namespace
+
 bool branchTaken(uint8_t opcode, const CpuRegisters& r)
 {
-    bool nv = r.N != r.V;
-    switch (opcode & 0x0F) {
-    case 0x0: return true;                 // BRA
-    case 0x1: return false;                // BRN
-    case 0x2: return !(r.C || r.Z);        // BHI
-    case 0x3: return r.C || r.Z;           // BLS
-    case 0x4: return !r.C;                 // BCC
-    case 0x5: return r.C;                  // BCS
-    case 0x6: return !r.Z;                 // BNE
-    case 0x7: return r.Z;                  // BEQ
-    case 0x8: return !r.V;                 // BVC
-    case 0x9: return r.V;                  // BVS
-    case 0xA: return !r.N;                 // BPL
-    case 0xB: return r.N;                  // BMI
-    case 0xC: return !nv;                  // BGE
-    case 0xD: return nv;                   // BLT
-    case 0xE: return !(nv || r.Z);         // BGT
-    default: return nv || r.Z;             // BLE
-    }
+    unsigned flags = unsigned(r.C) | unsigned(r.V) << 1 | unsigned(r.Z) << 2 | unsigned(r.N) << 3;
+    return branchConditions[opcode & 0x0F] >> flags & 1;
 }
 
 bool PredictNext(const CodeWindow& w, const CpuRegisters& regs, const uint8_t* stack, OperandReader* target,
@@ -36,112 +44,95 @@ bool PredictNext(const CodeWindow& w, const CpuRegisters& regs, const uint8_t* s
     bool result = true;
     if (pc < w.base)
         pc += 0x10000;
-    next = pc + 1;
-    uint8_t opcode = w.at(pc);
-    uint8_t prefix = 0;
-    if (isPrefixByte(opcode)) {
-        prefix = opcode;
-        opcode = w.at(next);
-        ++next;
+    uint32_t k = static_cast<uint32_t>(pc - w.base);
+    const OpcodeFacts& f = factsAt(w, k);
+    if (state)
+        state->operandFormat = f.format;
+    if (f.flow == Flow::None) {
+        // Most instructions: straight on by the length.
+        next = (pc + f.length) & 0xFFFF;
+        return true;
     }
-    const InstructionInfo* e = findInstruction(prefix, opcode);
-    OperandFormat format = e ? e->format : OperandFormat::Inherent;
+    const uint8_t opcode = windowByte(w, k);
+    // Window byte k + 1 is the first operand byte.
+    const uint8_t b0 = windowByte(w, k + 1);
+    int32_t result16 = pc + f.length;  // straight on
 
-    // Classify: branches, calls, jumps and returns.
-    if (prefix == 0) {
-        if (opcode >= 0x20 && opcode <= 0x2F)
-            taken = branchTaken(opcode, regs);
-        else if (opcode == 0x8D || opcode == 0x9D || opcode == 0xAD || opcode == 0xBD)
-            isCall = true;  // BSR, JSR direct, indexed X, extended
-        else if (opcode == 0x6E || opcode == 0x7E)
-            taken = true;   // JMP indexed X, extended
-        else if (opcode == 0x39 || opcode == 0x3B) {
-            // RTS: return address at SP+1; RTI: at SP+8, above CCR, B, A, IX, IY.
-            int hi = opcode == 0x39 ? 1 : 8;
-            isReturn = opcode == 0x39;
-            if (stack)
-                next = stack[hi] << 8 | stack[hi + 1];
-            else
-                result = false;
-        }
-    } else if (prefix == 0x18) {
-        if (opcode == 0xAD)
-            isCall = true;  // JSR indexed Y
-        else if (opcode == 0x6E)
-            taken = true;   // JMP indexed Y
-    }
-
-    bool go = taken || (followCalls && isCall);
-    uint8_t b0 = w.at(next);
-    switch (format) {
-    case OperandFormat::Inherent:
+    switch (f.flow) {
+    case Flow::None:
         break;
-    case OperandFormat::Immediate8:
-        next += 1;
-        break;
-    case OperandFormat::Immediate16:
-    case OperandFormat::BitDirect:
-    case OperandFormat::BitIndexedX:
-    case OperandFormat::BitIndexedY:
-        next += 2;
-        break;
-    case OperandFormat::Direct:
-        next = go ? b0 : next + 1;
-        break;
-    case OperandFormat::Extended:
-        next = go ? (b0 << 8 | w.at(next + 1)) : next + 2;
-        break;
-    case OperandFormat::IndexedX:
-        next = go ? regs.IX + b0 : next + 1;
-        break;
-    case OperandFormat::IndexedY:
-        next = go ? regs.IY + b0 : next + 1;
-        break;
-    case OperandFormat::Relative: {
-        int8_t offset = static_cast<int8_t>(b0);
+    case Flow::Branch:
+        taken = branchTaken(opcode, regs);
         if (state)
-            state->lastBranchOffset = offset;
-        next = next + 1 + (go ? offset : 0);
+            state->lastBranchOffset = static_cast<int8_t>(b0);
+        if (taken)
+            result16 += static_cast<int8_t>(b0);
+        break;
+    case Flow::Call:
+    case Flow::Jump:
+        if (f.flow == Flow::Call)
+            isCall = true;
+        else
+            taken = true;
+        if (f.format == OperandFormat::Relative && state)
+            state->lastBranchOffset = static_cast<int8_t>(b0);
+        if (taken || followCalls) {
+            switch (f.format) {
+            case OperandFormat::Direct: result16 = b0; break;
+            case OperandFormat::Extended: result16 = b0 << 8 | windowByte(w, k + 2); break;
+            case OperandFormat::IndexedX: result16 = regs.IX + b0; break;
+            case OperandFormat::IndexedY: result16 = regs.IY + b0; break;
+            case OperandFormat::Relative: result16 += static_cast<int8_t>(b0); break;
+            default: break;
+            }
+        }
+        break;
+    case Flow::ReturnSub:
+    case Flow::ReturnInt: {
+        // RTS: return address at SP+1; RTI: at SP+8, above CCR, B, A, IX, IY.
+        isReturn = f.flow == Flow::ReturnSub;
+        int hi = isReturn ? 1 : 8;
+        if (stack)
+            result16 = stack[hi] << 8 | stack[hi + 1];
+        else
+            result = false;
         break;
     }
-    case OperandFormat::BitBranchDirect:
-    case OperandFormat::BitBranchIndexedX:
-    case OperandFormat::BitBranchIndexedY: {
+    case Flow::BitBranchSet:
+    case Flow::BitBranchClear: {
         int32_t address = b0;
-        if (format == OperandFormat::BitBranchIndexedX)
+        if (f.format == OperandFormat::BitBranchIndexedX)
             address += regs.IX;
-        else if (format == OperandFormat::BitBranchIndexedY)
+        else if (f.format == OperandFormat::BitBranchIndexedY)
             address += regs.IY;
-        uint8_t mask = w.at(next + 1);
-        int8_t offset = static_cast<int8_t>(w.at(next + 2));
+        uint8_t mask = windowByte(w, k + 2);
+        int8_t offset = static_cast<int8_t>(windowByte(w, k + 3));
         if (state)
             state->lastBranchOffset = offset;
         uint8_t operand = 0;
         if (target && target->readOperandByte(address & 0xFFFF, operand)) {
-            // BRSET ($12, $1E) branches when all mask bits are set in the
-            // operand, BRCLR ($13, $1F) when they are all clear.
-            bool isSet = (opcode & 1) == 0;
-            taken = ((isSet ? static_cast<uint8_t>(~operand) : operand) & mask) == 0;
+            // BRSET branches when every mask bit is set in the operand,
+            // BRCLR when every one is clear.
+            uint8_t bits = f.flow == Flow::BitBranchSet ? static_cast<uint8_t>(~operand) : operand;
+            taken = (bits & mask) == 0;
         } else {
             result = false;
         }
-        next = next + 3 + (taken ? offset : 0);
+        if (taken)
+            result16 += offset;
         break;
     }
     }
-    next &= 0xFFFF;
-    if (state)
-        state->operandFormat = format;
+    next = result16 & 0xFFFF;
     return result;
 }
 
 uint8_t CycleCount(const CodeWindow& w, int32_t address)
 {
-    uint8_t prefix, opcode;
-    const InstructionInfo* e = instructionAt(w, address, prefix, opcode);
-    if (e)
-        return e->cycles;
-    return prefix ? 0 : 2;
+    if (address < w.base)
+        address += 0x10000;
+    uint32_t k = static_cast<uint32_t>(address - w.base);
+    return factsAt(w, k).cycles;
 }
 
 } // namespace zelk

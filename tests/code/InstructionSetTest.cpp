@@ -1,6 +1,7 @@
 // Invariants of the instruction table and the cycle counts of the reference
 // manual for a sample of opcodes and addressing modes.
 #include "code/InstructionSet.h"
+#include "code/OpcodeFacts.h"
 
 #include <gtest/gtest.h>
 
@@ -209,3 +210,58 @@ INSTANTIATE_TEST_SUITE_P(Rows, InstructionRow, ::testing::Values(
         std::snprintf(name, sizeof name, "%s_%02X%02X", info.param.mnemonic, info.param.prefix, info.param.opcode);
         return std::string(name);
     });
+
+// The compact facts the per-step path reads must say what the table says.
+TEST(OpcodeFacts, AgreeWithTheTable)
+{
+    for (int page = 0; page < 4; ++page) {
+        for (int op = 0; op < 256; ++op) {
+            const OpcodeFacts& f = opcodeFacts[static_cast<size_t>(page)][static_cast<size_t>(op)];
+            const InstructionInfo* e = findInstruction(pages[page], static_cast<uint8_t>(op));
+            SCOPED_TRACE(testing::Message() << page << " " << op);
+            if (e) {
+                EXPECT_EQ(f.format, e->format);
+                EXPECT_EQ(f.length, e->length);
+                EXPECT_EQ(f.cycles, e->cycles);
+            } else {
+                EXPECT_EQ(f.format, OperandFormat::Inherent);
+                EXPECT_EQ(f.length, page ? 2 : 1);
+                EXPECT_EQ(f.cycles, page ? 0 : 2);
+                EXPECT_EQ(f.flow, Flow::None);
+            }
+        }
+    }
+}
+
+TEST(OpcodeFacts, FlowKinds)
+{
+    struct Case { uint8_t prefix, opcode; Flow flow; };
+    const Case cases[] = {
+        {0x00, 0x20, Flow::Branch}, {0x00, 0x2F, Flow::Branch}, {0x00, 0x8D, Flow::Call},
+        {0x00, 0x9D, Flow::Call}, {0x00, 0xAD, Flow::Call}, {0x00, 0xBD, Flow::Call},
+        {0x18, 0xAD, Flow::Call}, {0x00, 0x6E, Flow::Jump}, {0x00, 0x7E, Flow::Jump},
+        {0x18, 0x6E, Flow::Jump}, {0x00, 0x39, Flow::ReturnSub}, {0x00, 0x3B, Flow::ReturnInt},
+        {0x00, 0x12, Flow::BitBranchSet}, {0x00, 0x1E, Flow::BitBranchSet}, {0x18, 0x1E, Flow::BitBranchSet},
+        {0x00, 0x13, Flow::BitBranchClear}, {0x00, 0x1F, Flow::BitBranchClear},
+        {0x18, 0x1F, Flow::BitBranchClear}, {0x00, 0x14, Flow::None}, {0x18, 0x1C, Flow::None},
+        {0x00, 0x3F, Flow::None}, {0x00, 0x3E, Flow::None}, {0x1A, 0xAC, Flow::None}, {0xCD, 0xAC, Flow::None},
+    };
+    int flowing = 0;
+    for (const Case& c : cases) {
+        const OpcodeFacts& f = opcodeFacts[static_cast<size_t>(pageRank(c.prefix))][c.opcode];
+        EXPECT_EQ(f.flow, c.flow) << int(c.prefix) << " " << int(c.opcode);
+    }
+    for (const auto& page : opcodeFacts)
+        for (const OpcodeFacts& f : page)
+            flowing += f.flow != Flow::None;
+    // 16 branches, 5 calls, 3 jumps, 2 returns, 6 bit branches.
+    EXPECT_EQ(flowing, 32);
+}
+
+TEST(OpcodeFacts, PrefixPages)
+{
+    for (int b = 0; b < 256; ++b) {
+        int expected = b == 0x18 ? 1 : b == 0x1A ? 2 : b == 0xCD ? 3 : 0;
+        EXPECT_EQ(prefixPage[static_cast<size_t>(b)], expected) << b;
+    }
+}
