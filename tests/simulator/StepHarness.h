@@ -1,0 +1,131 @@
+// A test host for Korvex: a 64 KB memory image that answers the read and
+// write callbacks and records every memory event in order, plus the table
+// row type the instruction tests are written in.
+#pragma once
+
+#include "Korvex.hpp"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace korvextest {
+
+struct Regs {
+    int a = 0;
+    int b = 0;
+    int ccr = 0;
+    int32_t ix = 0;
+    int32_t iy = 0;
+    int32_t sp = 0;
+    bool operator==(const Regs&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Regs& r)
+{
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "A=%02X B=%02X CCR=%02X IX=%X IY=%X SP=%X", r.a, r.b, r.ccr,
+                  static_cast<unsigned>(r.ix), static_cast<unsigned>(r.iy),
+                  static_cast<unsigned>(r.sp));
+    return os << buf;
+}
+
+struct Event {
+    int32_t address = 0;
+    int value = 0;
+    bool write = false;
+    bool operator==(const Event&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Event& e)
+{
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%s($%04X,$%02X)", e.write ? "W" : "R",
+                  static_cast<unsigned>(e.address), static_cast<unsigned>(e.value));
+    return os << buf;
+}
+
+inline Event R(int32_t address, int value) { return {address, value, false}; }
+inline Event W(int32_t address, int value) { return {address, value, true}; }
+
+// Condition code bits, for readable tables.
+enum : int { C = 0x01, V = 0x02, Z = 0x04, N = 0x08, I = 0x10, H = 0x20, X = 0x40, S = 0x80 };
+
+class Host {
+public:
+    Host() { cpu.setCallbacks(&Host::onRead, &Host::onWrite, this); }
+
+    std::array<uint8_t, 0x10000> mem{};
+    std::vector<Event> events;
+    Korvex cpu;
+
+    // Steps one instruction; trailing bytes not given are passed as 1, as the
+    // IDE does.
+    void step(Regs& r, const std::vector<int>& code)
+    {
+        int16_t a = static_cast<int16_t>(r.a), b = static_cast<int16_t>(r.b),
+                ccr = static_cast<int16_t>(r.ccr);
+        int16_t in[5] = {1, 1, 1, 1, 1};
+        for (size_t i = 0; i < code.size() && i < 5; ++i)
+            in[i] = static_cast<int16_t>(code[i]);
+        cpu.Step(&a, &b, &r.ix, &r.iy, &r.sp, &ccr, in[0], in[1], in[2], in[3], in[4]);
+        r.a = a;
+        r.b = b;
+        r.ccr = ccr;
+    }
+
+private:
+    static void onRead(void* user, int32_t address, int16_t* value)
+    {
+        auto* h = static_cast<Host*>(user);
+        const uint8_t v = h->mem[static_cast<uint16_t>(address)];
+        h->events.push_back(R(address, v));
+        *value = v;
+    }
+    static void onWrite(void* user, int32_t address, int16_t value)
+    {
+        auto* h = static_cast<Host*>(user);
+        h->mem[static_cast<uint16_t>(address)] = static_cast<uint8_t>(value);
+        h->events.push_back(W(address, value));
+    }
+};
+
+// One instruction test: registers and memory before, the instruction bytes,
+// registers, program counter and the exact memory events after.
+struct Row {
+    std::string name;
+    std::vector<int> code;
+    Regs before;
+    std::vector<std::pair<int, int>> memory; // address, byte
+    Regs after;
+    std::vector<Event> events;
+    int32_t pcBefore = 0x8000;
+    int32_t pcAfter = 0;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Row& row) { return os << row.name; }
+
+inline void runRow(const Row& row)
+{
+    Host host;
+    for (const auto& [address, value] : row.memory)
+        host.mem[static_cast<size_t>(address)] = static_cast<uint8_t>(value);
+    host.cpu.setPC(row.pcBefore);
+    Regs r = row.before;
+    host.step(r, row.code);
+    EXPECT_EQ(r, row.after);
+    EXPECT_EQ(host.events, row.events);
+    EXPECT_EQ(host.cpu.pc(), row.pcAfter);
+}
+
+struct RowName {
+    std::string operator()(const testing::TestParamInfo<Row>& info) const { return info.param.name; }
+};
+
+} // namespace korvextest
