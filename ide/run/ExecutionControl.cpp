@@ -227,6 +227,8 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
             reason = StopReason::Halt;
             break;
         }
+        if (options.beforeStep)
+            options.beforeStep();
         const Clock::time_point began = animate ? Clock::now() : Clock::time_point{};
         if (!StepInto()) {
             // Nothing can change by trying again: stop rather than spin.

@@ -23,6 +23,7 @@
 #include "run/BreakpointTable.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace zelk {
@@ -42,6 +43,9 @@ struct RunOptions {
     // the S bit clear (the CPU would halt; no interrupt can wake it here).
     bool stopOnSelfBranch = false;
     bool stopOnHalt = false;
+    // Called before each instruction of the loop, after the stop checks
+    // (a tracer reads the registers and the code window here).
+    std::function<void()> beforeStep;
 };
 
 enum class StopReason {
