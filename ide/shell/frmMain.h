@@ -1,0 +1,209 @@
+// frmMain: the main window of ZELK, the program itself. A QMainWindow with an
+// MDI area holding the editors and debugger windows, the menu bar built from
+// MenuTable, the toolbar, the seven-panel status bar, the serial port, the
+// two timers, and the application state the core keeps (access layer with
+// the simulator, run control). It dispatches every menu and toolbar command,
+// keeps the View menu's check marks in step with the open windows, runs the
+// refresh cycle, and restores and saves the settings.
+//
+// Other windows plug in through ViewRegistry (see ViewRegistry.h) and reach
+// the main window's procedures through the frmMain& their factory receives.
+#pragma once
+
+#include "link/AccessLayer.h"
+#include "link/Notifier.h"
+#include "link/ViewHooks.h"
+#include "run/BreakpointTable.h"
+#include "run/ExecutionControl.h"
+#include "shell/DebugView.h"
+#include "shell/Settings.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSerialPort;
+class QTimer;
+class QToolBar;
+
+namespace zelk {
+
+class HelpViewer;
+
+class frmMain : public QMainWindow, public ViewHooks, public Notifier {
+    Q_OBJECT
+public:
+    // store: the settings to use (the per-user store when null; tests pass a
+    // temporary one). The window is built, the settings restored and the port
+    // opened here (the start-up of the program); show() it afterwards.
+    explicit frmMain(SettingsStore* store = nullptr, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The one main window of the process (null before it exists).
+    static frmMain* instance();
+
+    // ---- Commands -----------------------------------------------------------
+    QAction* menuItem(const QString& name) const;    // "mnuRunPlay"
+    QMenu* menu(const QString& name) const;          // "mnuView", "mnuViewRegBlock"
+    QAction* toolButton(const QString& text) const;  // "Play"
+    // Enables the menu item and the toolbar button that runs the same command.
+    void setCommandEnabled(const QString& menuItemName, bool on);
+    // Attaches the handler of a command: a menu item name ("mnuFileNew") or a
+    // toolbar button text whose command differs from its menu item ("Print",
+    // "Assemble"). A later call replaces the handler.
+    void setCommand(const QString& name, std::function<void()> fn);
+    // Runs the command as the menu or toolbar would.
+    void runCommand(const QString& name);
+
+    // ---- Windows --------------------------------------------------------------
+    QMdiArea* mdiArea() const { return mdi_; }
+    // A debugger window is shown while its View menu item is checked.
+    bool isShown(const QString& menuItemName) const;
+    // The open window of a View item (null when closed) and its procedures.
+    QWidget* viewWidget(const QString& menuItemName) const;
+    DebugView* view(const QString& menuItemName) const;
+    // Opens the window of a View item (does nothing when it is open or no
+    // window is registered for it; the status bar then says so).
+    QWidget* openView(const QString& menuItemName);
+    void closeView(const QString& menuItemName);
+    // Adds a window that is not a View item's (an editor, the error list) as
+    // an MDI child; returns its subwindow. An editor sets its object name to
+    // "frmEditor" so the Window menu and the shutdown find it.
+    QMdiSubWindow* addChild(QWidget* w);
+    QList<QMdiSubWindow*> editors() const;
+
+    // ---- Status bar -----------------------------------------------------------
+    QLabel* panel(int n) const;                      // 1..7
+    void setPanelText(int n, const QString& text);
+    void say(const QString& text);                   // a passing status-bar message
+
+    // ---- State ----------------------------------------------------------------
+    AccessLayer& access() { return *access_; }
+    ExecutionControl& run() { return *run_; }
+    BreakpointTable& breakpoints() { return breakpoints_; }
+    // The options continuous runs use (time slice of window messages).
+    RunOptions& runOptions() { return runOptions_; }
+    AppSettings& settings() { return settings_; }
+    SettingsStore& store() { return *store_; }
+    QSerialPort& MSComm() { return *comm_; }
+    QTimer* tmrComm() const { return tmrComm_; }
+    QTimer* tmrRefresh() const { return tmrRefresh_; }
+    bool portError() const { return portError_; }
+    // The device that port number n (1..4) stands for on this machine.
+    static QString portDevice(int n);
+    QString currentPortDevice() const;
+    // Closes the port and opens it again on the current settings (OK in the
+    // Options dialog): panel 1 and the link-ready flag follow the result.
+    void reopenPort();
+    // Applies the target mode to the View menu (after the Options dialog).
+    void applyModeToViewMenu();
+    // Loads an S-record file into the simulator's image; PC from the reset vector.
+    bool loadS19(const QString& path);
+    // Opens a source file (editor, when one is registered) or its .s19 sibling.
+    void openFile(const QString& path);
+    // Hook for the editors: opens a source file in an editor; returns false
+    // when it could not.
+    void setSourceOpener(std::function<bool(const QString&)> fn) { sourceOpener_ = std::move(fn); }
+
+    // ---- Help -------------------------------------------------------------------
+    QString helpFile() const;
+    void showHelp(int context);   // 0 = contents
+    void SetRegistersHelp();
+
+    // ---- The refresh cycle ------------------------------------------------------
+    void Refresh() override;
+    void RefreshRun();
+    void FreezeDisplay();
+    void ThawDisplay();
+    void BoardStatus() override;
+    void ClockCountUpdate() override;
+
+    // ---- ViewHooks / Notifier for the core ------------------------------------
+    void RefreshCpuWindow() override;
+    void RedrawCpuWindow() override;
+    void GoToPCAddress() override;
+    void processEvents() override;
+    void runStarted(RunKind kind) override;
+    void runStopped(RunKind kind) override;
+    void message(std::string caption, std::string text, MessageIcon icon) override;
+
+    // ---- Commands of the shell itself ------------------------------------------
+    void RunHC11();
+    void Menus();
+    void mnuViewOptionsClick();
+    // Simulator mode for this run only (command line); not saved.
+    void forceSimulator();
+    // Shows the window in the stored state (maximized by default).
+    void showAsStored();
+    // Whether a Play or Animate loop is running.
+    bool running() const;
+    void arrangeDebugger();
+    void cascadeEditors();
+    void tileEditors(bool horizontal);
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void connectCommands();
+    void restoreSettings();
+    void saveSettings();
+    void openPort();
+    void toggleView(const QString& menuItemName);
+    void viewClosed(const QString& menuItemName, QMdiSubWindow* sub);
+    void updateWindowMenu();
+    void tmrRefreshTick();
+    void tmrCommTick();
+    int helpContextOfFocus() const;
+    QRect clientRectPx() const;
+
+    std::unique_ptr<SettingsStore> ownStore_;
+    SettingsStore* store_;
+    AppSettings settings_;
+    std::unique_ptr<AccessLayer> access_;
+    BreakpointTable breakpoints_;
+    std::unique_ptr<ExecutionControl> run_;
+    RunOptions runOptions_;
+
+    QMdiArea* mdi_ = nullptr;
+    QToolBar* tbToolbar_ = nullptr;
+    QLabel* panels_[7] = {};
+    QSerialPort* comm_ = nullptr;
+    QTimer* tmrComm_ = nullptr;
+    QTimer* tmrRefresh_ = nullptr;
+    QHash<QString, QAction*> items_;
+    QHash<QString, QMenu*> menus_;
+    QHash<QString, QAction*> buttons_;
+    QHash<QString, std::function<void()>> commands_;
+    QHash<QString, QPointer<QMdiSubWindow>> views_;
+    QPointer<HelpViewer> help_;
+    std::function<bool(const QString&)> sourceOpener_;
+    bool portError_ = false;
+    bool closing_ = false;
+    bool closeAfterRun_ = false;
+    bool tmrCommWasActive_ = false;
+    bool tmrRefreshWasActive_ = false;
+    bool forceSimulator_ = false;
+    bool storedSimEnabled_ = false;
+    bool modeApplied_ = false;
+    bool boardRunning_ = false;
+    QString statusSuffix_;
+    WindowState initialState_ = WindowState::Maximized;
+    // Last normal placement and state of each open View window, kept as it
+    // moves so it can be saved when the window goes away.
+    QHash<QMdiSubWindow*, Placement> placements_;
+};
+
+} // namespace zelk
