@@ -56,7 +56,7 @@ bool PredictNext(const CodeWindow& w, const CpuRegisters& regs, const uint8_t* s
     const uint8_t opcode = windowByte(w, k);
     // Window byte k + 1 is the first operand byte.
     const uint8_t b0 = windowByte(w, k + 1);
-    int32_t result16 = pc + f.length;  // straight on
+    int32_t goesTo = pc + f.length;  // straight on
 
     switch (f.flow) {
     case Flow::None:
@@ -66,7 +66,7 @@ bool PredictNext(const CodeWindow& w, const CpuRegisters& regs, const uint8_t* s
         if (state)
             state->lastBranchOffset = static_cast<int8_t>(b0);
         if (taken)
-            result16 += static_cast<int8_t>(b0);
+            goesTo += static_cast<int8_t>(b0);
         break;
     case Flow::Call:
     case Flow::Jump:
@@ -78,11 +78,11 @@ bool PredictNext(const CodeWindow& w, const CpuRegisters& regs, const uint8_t* s
             state->lastBranchOffset = static_cast<int8_t>(b0);
         if (taken || followCalls) {
             switch (f.format) {
-            case OperandFormat::Direct: result16 = b0; break;
-            case OperandFormat::Extended: result16 = b0 << 8 | windowByte(w, k + 2); break;
-            case OperandFormat::IndexedX: result16 = regs.IX + b0; break;
-            case OperandFormat::IndexedY: result16 = regs.IY + b0; break;
-            case OperandFormat::Relative: result16 += static_cast<int8_t>(b0); break;
+            case OperandFormat::Direct: goesTo = b0; break;
+            case OperandFormat::Extended: goesTo = b0 << 8 | windowByte(w, k + 2); break;
+            case OperandFormat::IndexedX: goesTo = regs.IX + b0; break;
+            case OperandFormat::IndexedY: goesTo = regs.IY + b0; break;
+            case OperandFormat::Relative: goesTo += static_cast<int8_t>(b0); break;
             default: break;
             }
         }
@@ -93,7 +93,7 @@ bool PredictNext(const CodeWindow& w, const CpuRegisters& regs, const uint8_t* s
         isReturn = f.flow == Flow::ReturnSub;
         int hi = isReturn ? 1 : 8;
         if (stack)
-            result16 = stack[hi] << 8 | stack[hi + 1];
+            goesTo = stack[hi] << 8 | stack[hi + 1];
         else
             result = false;
         break;
@@ -119,11 +119,11 @@ bool PredictNext(const CodeWindow& w, const CpuRegisters& regs, const uint8_t* s
             result = false;
         }
         if (taken)
-            result16 += offset;
+            goesTo += offset;
         break;
     }
     }
-    next = result16 & 0xFFFF;
+    next = goesTo & 0xFFFF;
     return result;
 }
 
