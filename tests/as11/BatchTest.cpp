@@ -1,0 +1,136 @@
+// The real programs: as11's command line (files beside the source, exit
+// status, stale error file) and asm.sh's contract with the IDE (the scratch
+// files and the marker, also when assembly fails).
+#include "As11TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+using as11test::readFile;
+using as11test::runCommand;
+using as11test::writeFile;
+
+namespace {
+
+const fs::path binDir = AS11_BIN_DIR;
+
+std::string quote(const fs::path& p) { return "'" + p.string() + "'"; }
+
+class Batch : public ::testing::Test {
+protected:
+    void SetUp() override { dir = as11test::makeTempDir("batch"); }
+    void TearDown() override { fs::remove_all(dir); }
+    int runAsm()
+    {
+        return runCommand("cd " + quote(dir) + " && " + quote(binDir / "asm.sh") + " >/dev/null 2>&1");
+    }
+    int as11(const std::string& args)
+    {
+        return runCommand("cd " + quote(dir) + " && " + quote(binDir / "as11") + " " + args + " >out.txt 2>err.txt");
+    }
+    bool has(const char* name) const { return fs::exists(dir / name); }
+    fs::path dir;
+};
+
+const char* goodSource = " ORG $E000\nSTART LDAA #1\n BRA START\n ORG $FFFE\n FDB START\n END START\n";
+const char* badSource = " ORG $E000\n LDAA #1\n LDAB NOWHERE\n BRA\n";
+
+TEST_F(Batch, AsmShAssemblesAndLeavesTheMarker)
+{
+    writeFile(dir / "Temp$$$.asm", goodSource);
+    EXPECT_EQ(runAsm(), 0);
+    EXPECT_TRUE(has("Temp$$$.lst"));
+    EXPECT_TRUE(has("Temp$$$.s19"));
+    EXPECT_FALSE(has("Temp$$$.err"));
+    EXPECT_TRUE(has("Temp$$$.$$$"));
+    EXPECT_NE(readFile(dir / "Temp$$$.lst").find("0002 E000 86 01            START LDAA #1"), std::string::npos);
+    EXPECT_NE(readFile(dir / "Temp$$$.s19").find("S105FFFEE0001D"), std::string::npos);
+}
+
+TEST_F(Batch, AsmShOnErrorsWritesErrorListingAndMarker)
+{
+    writeFile(dir / "Temp$$$.asm", badSource);
+    runAsm();
+    EXPECT_TRUE(has("Temp$$$.lst"));
+    EXPECT_TRUE(has("Temp$$$.err"));
+    EXPECT_FALSE(has("Temp$$$.s19"));
+    EXPECT_TRUE(has("Temp$$$.$$$"));
+    EXPECT_EQ(readFile(dir / "Temp$$$.err"), "3: undefined symbol NOWHERE\n4: missing operand for BRA\n");
+}
+
+TEST_F(Batch, AsmShWithoutSourceStillLeavesTheMarker)
+{
+    runAsm();
+    EXPECT_TRUE(has("Temp$$$.$$$"));
+    ASSERT_TRUE(has("Temp$$$.err"));
+    std::string err = readFile(dir / "Temp$$$.err");
+    EXPECT_EQ(err.rfind("1: ", 0), 0u) << err;
+    EXPECT_NE(err.find("cannot read"), std::string::npos) << err;
+}
+
+TEST_F(Batch, AsmShFindsAs11BesideItselfFromAnyDirectory)
+{
+    // A copy of the script elsewhere, next to a stand-in as11 that fails.
+    fs::path other = dir / "tools";
+    fs::create_directory(other);
+    fs::copy_file(binDir / "asm.sh", other / "asm.sh");
+    writeFile(other / "as11", "#!/bin/sh\necho 'stand-in failure' >&2\nexit 3\n");
+    fs::permissions(other / "as11", fs::perms::owner_all);
+    fs::permissions(other / "asm.sh", fs::perms::owner_all);
+    writeFile(dir / "Temp$$$.asm", goodSource);
+    runCommand("cd " + quote(dir) + " && " + quote(other / "asm.sh") + " >/dev/null 2>&1");
+    EXPECT_TRUE(has("Temp$$$.$$$"));
+    EXPECT_EQ(readFile(dir / "Temp$$$.err"), "1: stand-in failure\n");
+}
+
+TEST_F(Batch, As11WritesFilesBesideTheSource)
+{
+    writeFile(dir / "prog.asm", goodSource);
+    EXPECT_EQ(as11("prog.asm"), 0);
+    EXPECT_TRUE(has("prog.lst"));
+    EXPECT_TRUE(has("prog.s19"));
+    EXPECT_FALSE(has("prog.err"));
+
+    writeFile(dir / "prog.asm", badSource);
+    EXPECT_EQ(as11("prog.asm"), 1);
+    EXPECT_TRUE(has("prog.err"));
+    EXPECT_FALSE(has("prog.s19"));
+    EXPECT_NE(readFile(dir / "err.txt").find("prog.asm:3: undefined symbol NOWHERE"), std::string::npos);
+
+    // Fixing the source removes the stale error listing.
+    writeFile(dir / "prog.asm", goodSource);
+    EXPECT_EQ(as11("prog.asm"), 0);
+    EXPECT_FALSE(has("prog.err"));
+}
+
+TEST_F(Batch, As11NamesFollowTheBaseName)
+{
+    writeFile(dir / "a.b.asm", goodSource);
+    writeFile(dir / "PROG", goodSource);
+    EXPECT_EQ(as11("a.b.asm"), 0);
+    EXPECT_EQ(as11("PROG"), 0);
+    EXPECT_TRUE(has("a.b.lst"));
+    EXPECT_TRUE(has("a.b.s19"));
+    EXPECT_TRUE(has("PROG.lst"));
+    EXPECT_TRUE(has("PROG.s19"));
+    EXPECT_EQ(as11("-l x.lst -s y.s19 -e z.err PROG"), 0);
+    EXPECT_TRUE(has("x.lst"));
+    EXPECT_TRUE(has("y.s19"));
+}
+
+TEST_F(Batch, As11ExitStatusForUnreadableSourceAndOptions)
+{
+    EXPECT_EQ(as11("missing.asm"), 2);
+    EXPECT_NE(readFile(dir / "err.txt").find("cannot read missing.asm"), std::string::npos);
+    EXPECT_EQ(as11("."), 2);
+    EXPECT_EQ(as11(""), 2);
+    EXPECT_EQ(as11("--bogus x.asm"), 2);
+    EXPECT_EQ(as11("--help"), 0);
+    EXPECT_NE(readFile(dir / "out.txt").find("Usage: as11"), std::string::npos);
+    EXPECT_EQ(as11("--version"), 0);
+    EXPECT_NE(readFile(dir / "out.txt").find("as11 "), std::string::npos);
+}
+
+} // namespace
