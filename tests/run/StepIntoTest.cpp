@@ -1,0 +1,240 @@
+// Step Into in simulator mode: the IDE moves PC and the stack for taken
+// branches, jumps, calls and returns; Korvex executes the rest and the
+// register save area follows; the clock counter and the refresh hooks.
+#include "RunTestSupport.h"
+
+using namespace zelk;
+using namespace zelk::test;
+
+namespace {
+
+class StepIntoTest : public RunFixture {};
+
+TEST_F(StepIntoTest, BsrIsDoneByTheIde)
+{
+    load(0xE000, {0x8D, 0x10});  // BSR $E012
+    markSaveArea();
+    link.regs.PC = 0xE000;
+    link.regs.SP = 0x00FF;
+    ASSERT_TRUE(control.StepInto());
+    EXPECT_EQ(link.regs.PC, 0xE012);
+    EXPECT_EQ(link.image()[0x00FE], 0xE0);
+    EXPECT_EQ(link.image()[0x00FF], 0x02);
+    EXPECT_EQ(link.regs.SP, 0x00FD);
+    EXPECT_EQ(link.image()[6], 0x00);
+    EXPECT_EQ(link.image()[7], 0xFD);
+    link.image()[6] = link.image()[7] = 0xEE;
+    EXPECT_TRUE(saveAreaUntouched());
+    EXPECT_FALSE(control.lastStep().executed);
+    EXPECT_TRUE(control.lastStep().isCall);
+}
+
+TEST_F(StepIntoTest, JsrExtendedPushesTheAddressAfterIt)
+{
+    load(0xC000, {0xBD, 0x12, 0x34});  // JSR $1234
+    link.regs.PC = 0xC000;
+    link.regs.SP = 0x0100;
+    ASSERT_TRUE(control.StepInto());
+    EXPECT_EQ(link.regs.PC, 0x1234);
+    EXPECT_EQ(link.image()[0x00FF], 0xC0);
+    EXPECT_EQ(link.image()[0x0100], 0x03);
+    EXPECT_EQ(link.regs.SP, 0x00FE);
+}
+
+TEST_F(StepIntoTest, RtsIsDoneByTheIde)
+{
+    load(0xC000, {0x39});
+    load(0x00F1, {0xE1, 0x23});
+    markSaveArea();
+    link.regs.PC = 0xC000;
+    link.regs.SP = 0x00F0;
+    ASSERT_TRUE(control.StepInto());
+    EXPECT_EQ(link.regs.PC, 0xE123);
+    EXPECT_EQ(link.regs.SP, 0x00F2);
+    EXPECT_EQ(link.image()[6], 0x00);
+    EXPECT_EQ(link.image()[7], 0xF2);
+    EXPECT_TRUE(control.lastStep().isReturn);
+    EXPECT_FALSE(control.lastStep().executed);
+}
+
+TEST_F(StepIntoTest, TakenBeqOnlyMovesPcButCountsItsCycles)
+{
+    load(0xE000, {0x27, 0x05});  // BEQ $E007
+    markSaveArea();
+    setCCR(0x04);
+    link.regs.PC = 0xE000;
+    ASSERT_TRUE(control.StepInto());
+    EXPECT_EQ(link.regs.PC, 0xE007);
+    EXPECT_EQ(control.clockCounter, 3u);
+    EXPECT_TRUE(saveAreaUntouched());
+}
+
+TEST_F(StepIntoTest, BranchNotTakenIsExecutedByTheTarget)
+{
+    load(0xE000, {0x27, 0x05});
+    markSaveArea();
+    link.regs.PC = 0xE000;
+    ASSERT_TRUE(control.StepInto());
+    EXPECT_EQ(link.regs.PC, 0xE002);
+    EXPECT_FALSE(saveAreaUntouched());
+    EXPECT_TRUE(control.lastStep().executed);
+}
+
+TEST_F(StepIntoTest, JmpMovesPcAndTheNewCodeIsDecodedThere)
+{
+    load(0xC000, {0x7E, 0xD0, 0x00});  // JMP $D000
+    load(0xD000, {0x86, 0x77});        // LDAA #$77
+    link.regs.PC = 0xC000;
+    control.StepInto();
+    control.StepInto();
+    EXPECT_EQ(link.regs.PC, 0xD002);
+    EXPECT_EQ(link.regs.A, 0x77);
+}
+
+struct LoadThenBranch {
+    uint8_t value;
+    bool taken;
+};
+
+class LoadThenBranchTest : public RunFixture, public ::testing::WithParamInterface<LoadThenBranch> {};
+
+TEST_P(LoadThenBranchTest, BranchSeesTheFlagsOfTheLoad)
+{
+    load(0xC000, {0xC6, GetParam().value, 0x27, 0x10});  // LDAB #v; BEQ $C014
+    link.regs.PC = 0xC000;
+    setCCR(GetParam().taken ? 0x00 : 0x04);  // the opposite of what LDAB leaves
+    control.StepInto();
+    EXPECT_EQ(link.regs.B, GetParam().value);
+    control.StepInto();
+    EXPECT_EQ(link.regs.PC, GetParam().taken ? 0xC014 : 0xC004);
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, LoadThenBranchTest,
+                         ::testing::Values(LoadThenBranch{0x00, true}, LoadThenBranch{0x05, false},
+                                           LoadThenBranch{0x80, false}));
+
+TEST_F(StepIntoTest, RtiReturnsToTheStackedAddress)
+{
+    // Frame above SP: CCR, B, A, IX, IY, PC.
+    load(0x00F1, {0x04, 0xBB, 0xAA, 0x11, 0x22, 0x33, 0x44, 0xC1, 0x00});
+    load(0xC000, {0x3B});
+    link.regs.PC = 0xC000;
+    link.regs.SP = 0x00F0;
+    ASSERT_TRUE(control.StepInto());
+    EXPECT_EQ(link.regs.PC, 0xC100);
+    EXPECT_EQ(link.regs.SP, 0x00F9);
+    EXPECT_EQ(link.regs.A, 0xAA);
+    EXPECT_EQ(link.regs.B, 0xBB);
+    EXPECT_EQ(link.regs.IX, 0x1122);
+    EXPECT_EQ(link.regs.IY, 0x3344);
+    EXPECT_TRUE(link.regs.Z);
+    EXPECT_EQ(link.image()[7], 0xF9);
+}
+
+TEST_F(StepIntoTest, SimulatedStepWritesTheSaveAreaAndTheRecord)
+{
+    load(0xC000, {0xCE, 0x12, 0x34, 0x8E, 0x00, 0x80});  // LDX #$1234; LDS #$0080
+    link.regs.PC = 0xC000;
+    control.StepInto();
+    control.StepInto();
+    EXPECT_EQ(link.image()[2], 0x12);
+    EXPECT_EQ(link.image()[3], 0x34);
+    EXPECT_EQ(link.image()[6], 0x00);
+    EXPECT_EQ(link.image()[7], 0x80);
+    EXPECT_EQ(link.regs.IX, 0x1234);
+    EXPECT_EQ(link.regs.SP, 0x0080);
+    EXPECT_EQ(link.regs.PC, 0xC006);
+}
+
+TEST_F(StepIntoTest, CodeWrittenByTheProgramIsDecodedAfresh)
+{
+    // LDAA #$42; STAA $C006 (the operand of the next instruction); LDAB #$00
+    load(0xC000, {0x86, 0x42, 0xB7, 0xC0, 0x06, 0xC6, 0x00});
+    link.regs.PC = 0xC000;
+    for (int i = 0; i < 3; ++i)
+        control.StepInto();
+    EXPECT_EQ(link.regs.B, 0x42);
+}
+
+TEST_F(StepIntoTest, CodeWrittenThroughTheAccessLayerIsDecodedAfresh)
+{
+    load(0xC000, {0x01, 0x86, 0x11});  // NOP; LDAA #$11
+    link.regs.PC = 0xC000;
+    control.StepInto();
+    link.OutByte(0xC002, 0x22);
+    control.StepInto();
+    EXPECT_EQ(link.regs.A, 0x22);
+}
+
+TEST_F(StepIntoTest, StraightCodeRunsAcrossManyWindows)
+{
+    for (int a = 0xC000; a < 0xC000 + 700; ++a)
+        link.image()[a] = 0x01;  // NOP
+    load(0xC000 + 700, {0x86, 0x99});
+    link.regs.PC = 0xC000;
+    for (int i = 0; i < 701; ++i)
+        ASSERT_TRUE(control.StepInto());
+    EXPECT_EQ(link.regs.A, 0x99);
+    EXPECT_EQ(control.clockCounter, 701u * 2);
+}
+
+TEST_F(StepIntoTest, InstructionAcrossTheTopOfMemory)
+{
+    load(0xFFFF, {0x86});
+    load(0x0000, {0x5A});  // LDAA #$5A spans $FFFF-$0000
+    link.regs.PC = 0xFFFF;
+    control.StepInto();
+    EXPECT_EQ(link.regs.A, 0x5A);
+    EXPECT_EQ(link.regs.PC, 0x0001);
+}
+
+TEST_F(StepIntoTest, EachStepRefreshesAndShowsTheClock)
+{
+    load(0xC000, {0x01});
+    link.regs.PC = 0xC000;
+    control.StepInto();
+    EXPECT_EQ(hooks.refresh, 1);
+    EXPECT_EQ(hooks.refreshCpuWindow, 0);
+    EXPECT_EQ(hooks.clockCountUpdate, 1);
+}
+
+TEST_F(StepIntoTest, ResetCounterShowsEightZeros)
+{
+    load(0xC000, {0x01});
+    link.regs.PC = 0xC000;
+    control.StepInto();
+    EXPECT_EQ(control.ClockText(), "Clock= 00000002");
+    control.ResetCounter();
+    EXPECT_EQ(control.clockCounter, 0u);
+    EXPECT_EQ(control.ClockText(), "Clock= 00000000");
+    EXPECT_EQ(hooks.clockCountUpdate, 2);
+    control.clockCounter = 123456789;
+    EXPECT_EQ(control.ClockText(), "Clock= 123456789");
+}
+
+TEST_F(StepIntoTest, GetResetVectorAndSetNewPC)
+{
+    load(0xFFFE, {0xC1, 0x23});
+    control.GetResetVector();
+    EXPECT_EQ(link.regs.PC, 0xC123);
+    EXPECT_EQ(hooks.goToPC, 1);
+    control.SetNewPC(0x1C000);
+    EXPECT_EQ(link.regs.PC, 0xC000);
+    EXPECT_EQ(hooks.refresh, 1);
+}
+
+TEST_F(StepIntoTest, NothingRunsWithoutAReachableTarget)
+{
+    load(0xC000, {0x86, 0x12});
+    link.regs.PC = 0xC000;
+    link.setMode(TargetMode::Board);  // no board attached
+    EXPECT_FALSE(control.StepInto());
+    EXPECT_EQ(link.regs.PC, 0xC000);
+    EXPECT_EQ(link.regs.A, 0);
+    EXPECT_FALSE(notifier.messages.empty());
+    link.setMode(TargetMode::Simulator);
+    EXPECT_TRUE(control.StepInto());
+    EXPECT_EQ(link.regs.A, 0x12);
+}
+
+} // namespace
