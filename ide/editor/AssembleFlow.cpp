@@ -163,10 +163,8 @@ bool deleteScratchFiles(const fs::path& scratchDir, std::string& error)
                              scratch::MachineCode}) {
         std::error_code ec;
         fs::path p = scratchDir / name;
-        if (fs::exists(fs::symlink_status(p, ec)) && !fs::remove(p, ec)) {
-            error = ec.message();
-            return false;
-        }
+        // remove() reports false without an error when there is nothing to delete.
+        fs::remove(p, ec);
         if (ec) {
             error = ec.message();
             return false;

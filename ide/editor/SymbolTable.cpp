@@ -120,6 +120,9 @@ int32_t SymbolTable::FindSymbol(std::string& name) const
 {
     for (char& c : name)
         c = upper(c);
+    // An empty name is no label: it must not find the first unlabelled line.
+    if (name.empty())
+        return -1;
     for (const SymbolEntry& e : entries_)
         if (e.Label == name)
             return e.Value;

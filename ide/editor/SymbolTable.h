@@ -58,7 +58,7 @@ public:
 
     // Symbol lookup by name: upper-cases `name` (the caller's string stays
     // upper case) and returns the Value of the first entry whose Label equals
-    // it exactly, or -1 when there is none.
+    // it exactly, or -1 when there is none (always for an empty name).
     int32_t FindSymbol(std::string& name) const;
     // The same lookup on a copy of the name.
     int32_t lookup(std::string_view name) const;
