@@ -1,0 +1,232 @@
+// zelk-sim end to end: output through the I/O unit, input from stdin, the
+// stop conditions, options, the trace and disassembly formats, bad files.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string s1(int address, const std::vector<unsigned>& data)
+{
+    std::vector<unsigned> b{static_cast<unsigned>(data.size() + 3), static_cast<unsigned>(address >> 8) & 0xFF,
+                            static_cast<unsigned>(address) & 0xFF};
+    b.insert(b.end(), data.begin(), data.end());
+    unsigned sum = 0;
+    for (unsigned x : b)
+        sum += x;
+    b.push_back(~sum & 0xFF);
+    std::string line = "S1";
+    char hex[3];
+    for (unsigned x : b) {
+        std::snprintf(hex, sizeof hex, "%02X", x);
+        line += hex;
+    }
+    return line + "\n";
+}
+
+// A program at $C000 with the reset vector pointing at it.
+std::string program(const std::vector<unsigned>& code)
+{
+    return "S00600004844521B\n" + s1(0xC000, code) + s1(0xFFFE, {0xC0, 0x00}) + "S9030000FC\n";
+}
+
+// LDS #$00FF; LDAA #'A'; loop: STAA $6003; INCA; CMPA #'D'; BNE loop; BRA *
+const std::vector<unsigned> abc = {0x8E, 0x00, 0xFF, 0x86, 0x41, 0xB7, 0x60, 0x03, 0x4C,
+                                   0x81, 0x44, 0x26, 0xF8, 0x20, 0xFE};
+// LDX #$6000; wait: BRCLR 0,X $01 wait; LDAA $6001; STAA $6003; BRA wait
+const std::vector<unsigned> echo = {0xCE, 0x60, 0x00, 0x1F, 0x00, 0x01, 0xFC, 0xB6,
+                                    0x60, 0x01, 0xB7, 0x60, 0x03, 0x20, 0xF4};
+
+// path in single quotes for the shell.
+std::string quoted(const std::string& path)
+{
+    std::string q(1, '\'');
+    q += path;
+    q += '\'';
+    return q;
+}
+
+struct RunResult {
+    int status = -1;
+    std::string out, err;
+};
+
+class RunnerTest : public ::testing::Test {
+protected:
+    RunnerTest()
+    {
+        dir = fs::temp_directory_path() / ("zelk_sim_test_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    ~RunnerTest() override { fs::remove_all(dir); }
+
+    std::string write(const std::string& name, const std::string& content)
+    {
+        const fs::path p = dir / name;
+        std::ofstream(p, std::ios::binary) << content;
+        return p.string();
+    }
+    static std::string slurp(const fs::path& p)
+    {
+        std::ifstream in(p, std::ios::binary);
+        std::ostringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    RunResult run(const std::string& args, const std::string& input = "")
+    {
+        const std::string in = write("stdin.txt", input);
+        const std::string cmd = std::string(ZELK_SIM_PATH) + " " + args + " < '" + in + "' > '" +
+                                (dir / "out").string() + "' 2> '" + (dir / "err").string() + "'";
+        RunResult r;
+        const int raw = std::system(cmd.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = slurp(dir / "out");
+        r.err = slurp(dir / "err");
+        return r;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(RunnerTest, ProgramOutputGoesToStdoutAndTheSummaryToStderr)
+{
+    const std::string file = write("abc.s19", program(abc));
+    const RunResult r = run(quoted(file));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "ABC");
+    EXPECT_NE(r.err.find("branch to itself at $C00D"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("PC=C00D A=44 B=00 X=0000 Y=0000 SP=00FF CCR=04  Clock= 00000041"), std::string::npos)
+        << r.err;
+}
+
+TEST_F(RunnerTest, InputComesFromStdinAndEndsTheRunWhenExhausted)
+{
+    const std::string file = write("echo.s19", program(echo));
+    const RunResult r = run(quoted(file), "hello\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "hello\n");
+    EXPECT_NE(r.err.find("branch to itself at $C003"), std::string::npos) << r.err;
+}
+
+struct BreakCase {
+    const char* address;
+};
+
+class RunnerBreakTest : public RunnerTest, public ::testing::WithParamInterface<BreakCase> {};
+
+TEST_P(RunnerBreakTest, StopsAtABreakpointInAnyNotation)
+{
+    const std::string file = write("abc.s19", program(abc));
+    const RunResult r = run("--break " + quoted(GetParam().address) + " " + quoted(file));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "A");
+    EXPECT_NE(r.err.find("breakpoint at $C008"), std::string::npos) << r.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Notations, RunnerBreakTest,
+                         ::testing::Values(BreakCase{"$C008"}, BreakCase{"49160"}, BreakCase{"@140010"},
+                                           BreakCase{"%1100000000001000"}, BreakCase{"$c008"}));
+
+TEST_F(RunnerTest, PcOptionOverridesTheResetVector)
+{
+    const std::string file = write("abc.s19", program(abc));
+    const RunResult r = run("--pc '$C005' " + quoted(file));
+    EXPECT_EQ(r.status, 0);
+    ASSERT_EQ(r.out.size(), 0x44u);  // A counts up from 0 to 'D'
+    EXPECT_EQ(r.out[0], '\0');
+    EXPECT_EQ(r.out[0x43], 'C');
+}
+
+TEST_F(RunnerTest, TraceShowsEachInstructionBeforeItRuns)
+{
+    const std::string file = write("abc.s19", program(abc));
+    const RunResult r = run("--trace --max-steps 5 " + quoted(file));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "A");
+    std::istringstream lines(r.err);
+    std::vector<std::string> trace;
+    for (std::string line; std::getline(lines, line);)
+        if (line.size() > 4 && line[4] == ' ' && line.rfind("zelk-sim", 0) != 0 && line.rfind("PC=", 0) != 0)
+            trace.push_back(line);
+    ASSERT_EQ(trace.size(), 5u) << r.err;
+    EXPECT_EQ(trace[0], "C000  A=00 B=00 X=0000 Y=0000 SP=0000 CCR=00  LDS   #$00FF");
+    EXPECT_EQ(trace[1], "C003  A=00 B=00 X=0000 Y=0000 SP=00FF CCR=00  LDAA  #$41");
+    EXPECT_EQ(trace[4], "C009  A=42 B=00 X=0000 Y=0000 SP=00FF CCR=00  CMPA  #$44");
+    EXPECT_NE(r.err.find("step limit reached at $C00B"), std::string::npos) << r.err;
+}
+
+TEST_F(RunnerTest, DisasmPrintsTheDecodersViewInsteadOfRunning)
+{
+    const std::string file = write("abc.s19", program(abc));
+    const RunResult r = run("--disasm '$C000-$C00D' " + quoted(file));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "C000\t8E 00 FF\t3\tLDS   #$00FF\n"
+              "C003\t86 41\t2\tLDAA  #$41\n"
+              "C005\tB7 60 03\t3\tSTAA  $6003\n"
+              "C008\t4C\t1\tINCA\n"
+              "C009\t81 44\t2\tCMPA  #$44\n"
+              "C00B\t26 F8\t2\tBNE   $C005\n"
+              "C00D\t20 FE\t2\tBRA   $C00D\n");
+}
+
+TEST_F(RunnerTest, WaiEndsTheRun)
+{
+    const std::string file = write("wai.s19", program({0x01, 0x3E}));
+    const RunResult r = run(quoted(file));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("WAI or STOP at $C001"), std::string::npos) << r.err;
+}
+
+TEST_F(RunnerTest, StepBoundTakesLargeDecimalCounts)
+{
+    const std::string file = write("spin.s19", program({0x01, 0x20, 0xFD}));  // NOP; BRA back
+    const RunResult r = run("--max-steps 100001 " + quoted(file));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.err.find("step limit reached at $C001"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Clock= 00250002"), std::string::npos) << r.err;
+}
+
+TEST_F(RunnerTest, MissingFileFails)
+{
+    const RunResult r = run(quoted((dir / "missing.s19").string()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Tarvine - Read Error: No such file or directory !"), std::string::npos) << r.err;
+}
+
+TEST_F(RunnerTest, FileWithoutRecordsFails)
+{
+    for (const char* content : {"", "S9030000FC\n", "S1130000285F245F2212226A000424290008237C2B\n"}) {
+        const std::string file = write("empty.s19", content);
+        const RunResult r = run(quoted(file));
+        EXPECT_EQ(r.status, 1) << content;
+        EXPECT_NE(r.err.find("no valid S1 record"), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(RunnerTest, BadUsageFails)
+{
+    const std::string file = write("abc.s19", program(abc));
+    const std::vector<std::string> cases = {"--break xyz " + quoted(file), "--break", "",
+                                            "--frobnicate " + quoted(file), "--disasm '$C010-$C000' " + quoted(file),
+                                            "--max-steps 0 " + quoted(file)};
+    for (const std::string& args : cases) {
+        const RunResult r = run(args);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_NE(r.err.find("zelk-sim"), std::string::npos) << args;
+        EXPECT_TRUE(r.out.empty()) << args;
+    }
+}
+
+} // namespace
