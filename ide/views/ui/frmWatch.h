@@ -1,0 +1,76 @@
+// The watch window ("Watch Window", frmWatch): one row per watch of the
+// program's watch list with its address or label and its value in the
+// watch's own format. Values are edited with Enter Value; watches are added,
+// edited and removed through the Watch dialog. The list lives outside the
+// window (programWatches()), so it survives closing and reopening it.
+#pragma once
+
+#include "shell/DebugView.h"
+#include "views/WatchList.h"
+
+#include <QWidget>
+
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace zelk {
+
+class frmMain;
+
+// The watch list of the run (empty at start), owned for the main window.
+WatchList& programWatches();
+
+class frmWatch : public QWidget, public DebugView {
+    Q_OBJECT
+public:
+    explicit frmWatch(frmMain& m, QWidget* parent = nullptr);
+
+    // The refresh contract.
+    void mnuRefresh() override;
+    void Redraw() override;
+    void ClearScreen() override;
+
+    // The row commands of the view popup.
+    void mnuViewHex();
+    void mnuViewBin();
+    void mnuViewDec();
+    void mnuEnter();
+    void mnuAutoRefresh();
+
+    // Adds a row for a watch just appended to the list; removes row k.
+    void addRow();
+    void removeRow(int k);
+
+    int selectedRow() const;
+    void selectRow(int row);
+    bool autoRefreshOn() const { return view_.autoRefreshOn(); }
+    // The value column's width; 0 is the no-data state.
+    int valueColumnWidth() const;
+    QTreeWidget* list() const { return ListView; }
+    // Builds the popup for a right click on `hitRow` (-1: none) as the user
+    // would see it; the caller shows or inspects it.
+    QMenu* buildPopup(int hitRow);
+
+protected:
+    void changeEvent(QEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+
+private:
+    void setFormat(char format);
+    void rebuildRows();
+    void activated(bool on);
+
+    frmMain& main_;
+    QTreeWidget* ListView = nullptr;
+    WatchView view_;
+    QMenu* popup_ = nullptr;
+};
+
+// The main window's watch commands, usable by name.
+void AddWatch(frmMain& m);
+void EditWatch(frmMain& m);
+void RemoveWatch(frmMain& m);
+
+} // namespace zelk
