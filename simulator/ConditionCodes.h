@@ -10,26 +10,26 @@
 
 namespace korvex {
 
-inline uint8_t nz8(uint8_t r)
+KORVEX_INLINE uint8_t nz8(uint8_t r)
 {
     return static_cast<uint8_t>((r & 0x80 ? FlagN : 0) | (r == 0 ? FlagZ : 0));
 }
 
-inline uint8_t nz16(uint16_t r)
+KORVEX_INLINE uint8_t nz16(uint16_t r)
 {
     return static_cast<uint8_t>((r & 0x8000 ? FlagN : 0) | (r == 0 ? FlagZ : 0));
 }
 
 // Replaces the flags in mask with those in bits.
-inline void setFlags(Cpu& c, uint8_t mask, uint8_t bits)
+KORVEX_INLINE void setFlags(Cpu& c, uint8_t mask, uint8_t bits)
 {
     c.ccr = static_cast<uint8_t>((c.ccr & ~mask) | bits);
 }
 
-inline unsigned carryIn(const Cpu& c) { return c.ccr & FlagC; }
+KORVEX_INLINE unsigned carryIn(const Cpu& c) { return c.ccr & FlagC; }
 
 // X + M + carry: ADD, ADC, ABA. Sets H, N, Z, V, C.
-inline uint8_t add8(Cpu& c, uint8_t x, uint8_t m, unsigned carry)
+KORVEX_INLINE uint8_t add8(Cpu& c, uint8_t x, uint8_t m, unsigned carry)
 {
     const auto r = static_cast<uint8_t>(x + m + carry);
     const unsigned carries = (x & m) | (m & ~r) | (~r & x);
@@ -41,7 +41,7 @@ inline uint8_t add8(Cpu& c, uint8_t x, uint8_t m, unsigned carry)
 }
 
 // X - M - borrow: SUB, SBC, CMP, SBA, CBA. Sets N, Z, V, C.
-inline uint8_t sub8(Cpu& c, uint8_t x, uint8_t m, unsigned borrow)
+KORVEX_INLINE uint8_t sub8(Cpu& c, uint8_t x, uint8_t m, unsigned borrow)
 {
     const auto r = static_cast<uint8_t>(x - m - borrow);
     const unsigned borrows = (~x & m) | (m & r) | (r & ~x);
@@ -53,7 +53,7 @@ inline uint8_t sub8(Cpu& c, uint8_t x, uint8_t m, unsigned borrow)
 }
 
 // X + M, 16 bits: ADDD. Sets N, Z, V, C.
-inline uint16_t add16(Cpu& c, uint16_t x, uint16_t m)
+KORVEX_INLINE uint16_t add16(Cpu& c, uint16_t x, uint16_t m)
 {
     const auto r = static_cast<uint16_t>(x + m);
     const unsigned carries = (x & m) | (m & ~r) | (~r & x);
@@ -65,7 +65,7 @@ inline uint16_t add16(Cpu& c, uint16_t x, uint16_t m)
 }
 
 // X - M, 16 bits: SUBD, CPD, CPX, CPY. Sets N, Z, V, C.
-inline uint16_t sub16(Cpu& c, uint16_t x, uint16_t m)
+KORVEX_INLINE uint16_t sub16(Cpu& c, uint16_t x, uint16_t m)
 {
     const auto r = static_cast<uint16_t>(x - m);
     const unsigned borrows = (~x & m) | (m & r) | (r & ~x);
@@ -77,20 +77,20 @@ inline uint16_t sub16(Cpu& c, uint16_t x, uint16_t m)
 }
 
 // Loads, stores, transfers and logic: N and Z from the value, V cleared.
-inline uint8_t move8(Cpu& c, uint8_t r)
+KORVEX_INLINE uint8_t move8(Cpu& c, uint8_t r)
 {
     setFlags(c, FlagN | FlagZ | FlagV, nz8(r));
     return r;
 }
 
-inline uint16_t move16(Cpu& c, uint16_t r)
+KORVEX_INLINE uint16_t move16(Cpu& c, uint16_t r)
 {
     setFlags(c, FlagN | FlagZ | FlagV, nz16(r));
     return r;
 }
 
 // Shifts and rotates: N, Z from the result, C the bit shifted out, V = N xor C.
-inline uint8_t shifted8(Cpu& c, uint8_t r, bool carryOut)
+KORVEX_INLINE uint8_t shifted8(Cpu& c, uint8_t r, bool carryOut)
 {
     const bool n = (r & 0x80) != 0;
     setFlags(c, FlagN | FlagZ | FlagV | FlagC,
@@ -98,7 +98,7 @@ inline uint8_t shifted8(Cpu& c, uint8_t r, bool carryOut)
     return r;
 }
 
-inline uint16_t shifted16(Cpu& c, uint16_t r, bool carryOut)
+KORVEX_INLINE uint16_t shifted16(Cpu& c, uint16_t r, bool carryOut)
 {
     const bool n = (r & 0x8000) != 0;
     setFlags(c, FlagN | FlagZ | FlagV | FlagC,
@@ -111,7 +111,7 @@ inline uint16_t shifted16(Cpu& c, uint16_t r, bool carryOut)
 // the overflow test can come from a different read of the operand (memory
 // INC reads its byte twice), hence vSource.
 template <unsigned Op>
-inline uint8_t unary(Cpu& c, uint8_t x, uint8_t vSource)
+KORVEX_INLINE uint8_t unary(Cpu& c, uint8_t x, uint8_t vSource)
 {
     if constexpr (Op == 0x0) { // NEG
         const auto r = static_cast<uint8_t>(0 - x);
@@ -159,7 +159,7 @@ constexpr bool isUnary(unsigned op)
 }
 
 // IDIV: D / IX, unsigned. Division by zero leaves D and sets IX = $FFFF, C.
-inline void idiv(Cpu& c)
+KORVEX_INLINE void idiv(Cpu& c)
 {
     const uint16_t n = c.d();
     const auto d = static_cast<uint16_t>(c.ix);
@@ -179,7 +179,7 @@ inline void idiv(Cpu& c)
 // FDIV: the binary fraction D / IX (D < IX). V when IX <= D, C when IX = 0;
 // either leaves D and sets IX = $FFFF. floor(n * 65536 / d) is exactly the
 // quotient the bit-by-bit restoring division produces.
-inline void fdiv(Cpu& c)
+KORVEX_INLINE void fdiv(Cpu& c)
 {
     const uint32_t n = c.d();
     const auto d = static_cast<uint32_t>(static_cast<uint16_t>(c.ix));

@@ -7,6 +7,10 @@
 
 #include <cstdint>
 
+// Everything on the path of one step is forced inline into korvexStep, so
+// the compiler sees the whole instruction at once.
+#define KORVEX_INLINE [[gnu::always_inline]] inline
+
 namespace korvex {
 
 // Condition code register bits.
@@ -33,14 +37,14 @@ struct MemoryPort {
 
     // Addresses are formed without wrap-around (index + offset up to $100FE,
     // SP - 1 down to -1); anything outside $0000-$FFFF reaches the host as 0.
-    static int32_t busAddress(int32_t address)
+    KORVEX_INLINE static int32_t busAddress(int32_t address)
     {
         return static_cast<uint32_t>(address) > 0xFFFFu ? 0 : address;
     }
 
     // The value cell starts as the low 16 bits of the address sent, so a host
     // that leaves it alone makes the read return the address's low byte.
-    uint8_t read(int32_t address) const
+    KORVEX_INLINE uint8_t read(int32_t address) const
     {
         const int32_t bus = busAddress(address);
         int16_t cell = static_cast<int16_t>(bus);
@@ -48,38 +52,46 @@ struct MemoryPort {
         return static_cast<uint8_t>(cell);
     }
 
-    void write(int32_t address, uint8_t value) const
+    KORVEX_INLINE void write(int32_t address, uint8_t value) const
     {
         writeFn(user, busAddress(address), static_cast<int16_t>(value));
     }
 };
 
-// Registers of one step. A, B and CCR are bytes; IX, IY and SP enter as
-// 16-bit values and leave unreduced (the host keeps their low 16 bits).
-// D has no storage of its own: it is always A:B.
+// Registers of one step. A, B, CCR, IX, IY and SP live in the host's own
+// variables and are read and written straight through them, so an
+// instruction touches only the registers it uses (korvexStep has reduced
+// them to 8 and 16 bits beforehand). IX, IY and SP leave unreduced (the host
+// keeps their low 16 bits). D has no storage of its own: it is always A:B.
 struct Cpu {
-    uint8_t a = 0;
-    uint8_t b = 0;
-    uint8_t ccr = 0;
-    int32_t ix = 0;
-    int32_t iy = 0;
-    int32_t sp = 0;
+    int16_t& a;
+    int16_t& b;
+    int16_t& ccr;
+    int32_t& ix;
+    int32_t& iy;
+    int32_t& sp;
     // The control's own program counter. Kept unsigned so that a host that
     // never sets it can step forever without overflow; it is handed out as
     // the same 32 bits.
-    uint32_t pc = 0;
+    uint32_t pc;
     uint8_t in[6] = {}; // in[1..5]: the instruction bytes, in[1] the opcode
-    MemoryPort port;
+    const MemoryPort& port;
 
-    uint16_t d() const { return static_cast<uint16_t>(a << 8 | b); }
-    void setD(uint16_t v)
+    KORVEX_INLINE Cpu(int16_t& a_, int16_t& b_, int16_t& ccr_, int32_t& ix_, int32_t& iy_,
+                      int32_t& sp_, const MemoryPort& port_, uint32_t pc_)
+        : a(a_), b(b_), ccr(ccr_), ix(ix_), iy(iy_), sp(sp_), pc(pc_), port(port_)
     {
-        a = static_cast<uint8_t>(v >> 8);
-        b = static_cast<uint8_t>(v);
     }
 
-    uint8_t read(int32_t address) const { return port.read(address); }
-    void write(int32_t address, uint8_t value) const { port.write(address, value); }
+    KORVEX_INLINE uint16_t d() const { return static_cast<uint16_t>(a << 8 | b); }
+    KORVEX_INLINE void setD(uint16_t v)
+    {
+        a = static_cast<int16_t>(v >> 8);
+        b = static_cast<int16_t>(v & 0xFF);
+    }
+
+    KORVEX_INLINE uint8_t read(int32_t address) const { return port.read(address); }
+    KORVEX_INLINE void write(int32_t address, uint8_t value) const { port.write(address, value); }
 };
 
 } // namespace korvex

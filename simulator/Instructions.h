@@ -61,7 +61,7 @@ struct Ops {
     using P = PageInfo<Page>;
     static constexpr int p = P::p;
 
-    static int32_t& indexReg(Cpu& c)
+    KORVEX_INLINE static int32_t& indexReg(Cpu& c)
     {
         if constexpr (P::indexY)
             return c.iy;
@@ -69,7 +69,7 @@ struct Ops {
             return c.ix;
     }
 
-    static int32_t& wordReg(Cpu& c)
+    KORVEX_INLINE static int32_t& wordReg(Cpu& c)
     {
         if constexpr (P::wordY)
             return c.iy;
@@ -77,11 +77,11 @@ struct Ops {
             return c.ix;
     }
 
-    static uint16_t imm16(const Cpu& c) { return static_cast<uint16_t>(c.in[p] << 8 | c.in[p + 1]); }
+    KORVEX_INLINE static uint16_t imm16(const Cpu& c) { return static_cast<uint16_t>(c.in[p] << 8 | c.in[p + 1]); }
 
     // Effective address, computed without wrap-around.
     template <Mode M>
-    static int32_t ea(Cpu& c)
+    KORVEX_INLINE static int32_t ea(Cpu& c)
     {
         static_assert(M != Mode::Immediate);
         if constexpr (M == Mode::Direct)
@@ -104,7 +104,7 @@ struct Ops {
     }
 
     template <Mode M>
-    static uint8_t operand8(Cpu& c)
+    KORVEX_INLINE static uint8_t operand8(Cpu& c)
     {
         if constexpr (M == Mode::Immediate)
             return c.in[p];
@@ -115,7 +115,7 @@ struct Ops {
     // High byte at the address, low byte at address + 1. Direct mode (and
     // ADDD extended, lowFirst) read the low byte first.
     template <Mode M, bool lowFirst = false>
-    static uint16_t operand16(Cpu& c)
+    KORVEX_INLINE static uint16_t operand16(Cpu& c)
     {
         if constexpr (M == Mode::Immediate) {
             return imm16(c);
@@ -133,47 +133,47 @@ struct Ops {
         }
     }
 
-    static void store16(Cpu& c, int32_t a, uint16_t v)
+    KORVEX_INLINE static void store16(Cpu& c, int32_t a, uint16_t v)
     {
         c.write(a, static_cast<uint8_t>(v >> 8));
         c.write(a + 1, static_cast<uint8_t>(v));
     }
 
-    static void push8(Cpu& c, uint8_t v)
+    KORVEX_INLINE static void push8(Cpu& c, uint8_t v)
     {
         c.write(c.sp, v);
         c.sp -= 1;
     }
 
     // Low byte at SP, high byte at SP - 1.
-    static void push16(Cpu& c, uint16_t v)
+    KORVEX_INLINE static void push16(Cpu& c, uint16_t v)
     {
         c.write(c.sp, static_cast<uint8_t>(v));
         c.write(c.sp - 1, static_cast<uint8_t>(v >> 8));
         c.sp -= 2;
     }
 
-    static uint8_t pull8(Cpu& c)
+    KORVEX_INLINE static uint8_t pull8(Cpu& c)
     {
         c.sp += 1;
         return c.read(c.sp);
     }
 
-    static uint16_t pull16(Cpu& c)
+    KORVEX_INLINE static uint16_t pull16(Cpu& c)
     {
         const uint8_t hi = pull8(c);
         const uint8_t lo = pull8(c);
         return static_cast<uint16_t>(hi << 8 | lo);
     }
 
-    static void branchIf(Cpu& c, bool taken, int len, uint8_t offset)
+    KORVEX_INLINE static void branchIf(Cpu& c, bool taken, int len, uint8_t offset)
     {
         c.pc += static_cast<uint32_t>(len);
         if (taken)
             c.pc += static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(offset)));
     }
 
-    static bool condition(unsigned cond, uint8_t ccr)
+    KORVEX_INLINE static bool condition(unsigned cond, uint8_t ccr)
     {
         const bool cf = ccr & FlagC, vf = ccr & FlagV, zf = ccr & FlagZ, nf = ccr & FlagN;
         switch (cond) {
@@ -199,7 +199,7 @@ struct Ops {
     // BRSET/BRCLR: the byte at the address, the mask after the address
     // byte, the signed offset after the mask.
     template <Mode M, bool set>
-    static void bitBranch(Cpu& c)
+    KORVEX_INLINE static void bitBranch(Cpu& c)
     {
         const uint8_t v = c.read(ea<M>(c));
         const uint8_t mask = c.in[p + 1];
@@ -208,7 +208,7 @@ struct Ops {
     }
 
     template <Mode M, bool set>
-    static void bitChange(Cpu& c)
+    KORVEX_INLINE static void bitChange(Cpu& c)
     {
         const int32_t a = ea<M>(c);
         const uint8_t v = c.read(a);
@@ -217,7 +217,7 @@ struct Ops {
         c.pc += static_cast<uint32_t>(p + 1);
     }
 
-    static void call(Cpu& c, int len, uint32_t target)
+    KORVEX_INLINE static void call(Cpu& c, int len, uint32_t target)
     {
         const uint32_t r = c.pc + static_cast<uint32_t>(len);
         push16(c, static_cast<uint16_t>(r));
@@ -227,12 +227,12 @@ struct Ops {
     // The A-group ($80-$BF) and B-group ($C0-$FF): the low nibble selects the
     // operation, bits 4-5 the addressing mode.
     template <unsigned Op>
-    static void group(Cpu& c)
+    KORVEX_INLINE static void group(Cpu& c)
     {
         constexpr Mode M = static_cast<Mode>((Op >> 4) & 3);
         constexpr unsigned lo = Op & 0xF;
         constexpr bool groupB = Op >= 0xC0;
-        uint8_t& acc = groupB ? c.b : c.a;
+        int16_t& acc = groupB ? c.b : c.a;
         constexpr int len8 = length<M>(false);
         constexpr int len16 = length<M>(true);
 
@@ -307,7 +307,7 @@ struct Ops {
     // One-operand instructions on memory ($60-$7F). CLR only writes, TST
     // only reads, INC reads its byte a second time before writing.
     template <Mode M, unsigned lo>
-    static void memoryUnary(Cpu& c)
+    KORVEX_INLINE static void memoryUnary(Cpu& c)
     {
         const int32_t a = ea<M>(c);
         if constexpr (lo == 0xF) {
@@ -326,7 +326,7 @@ struct Ops {
     }
 
     template <unsigned Op>
-    static void exec(Cpu& c)
+    KORVEX_INLINE static void exec(Cpu& c)
     {
         constexpr unsigned hi = Op >> 4, lo = Op & 0xF;
         constexpr uint32_t inherent = p - 1;
@@ -336,7 +336,7 @@ struct Ops {
         } else if constexpr (Op >= 0x80) {
             group<Op>(c);
         } else if constexpr (hi == 4 || hi == 5) {
-            uint8_t& acc = hi == 4 ? c.a : c.b;
+            int16_t& acc = hi == 4 ? c.a : c.b;
             acc = unary<lo>(c, acc, acc);
             c.pc += inherent;
         } else if constexpr (Op == 0x6E || Op == 0x7E) { // JMP

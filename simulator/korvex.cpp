@@ -52,6 +52,20 @@ template <unsigned Page>
 #undef KORVEX_CASE16
 #undef KORVEX_CASE
 
+// A missing register reads as 0 and its result goes nowhere: stand-ins
+// take its place. Kept out of line so the common path stays short.
+[[gnu::noinline, gnu::cold]] void stepWithMissingRegisters(KorvexInstance* k, int16_t* acca,
+                                                           int16_t* accb, int32_t* ix, int32_t* iy,
+                                                           int32_t* sp, int16_t* ccr, int16_t i1,
+                                                           int16_t i2, int16_t i3, int16_t i4,
+                                                           int16_t i5)
+{
+    int16_t noA = 0, noB = 0, noCcr = 0;
+    int32_t noIx = 0, noIy = 0, noSp = 0;
+    korvexStep(k, acca ? acca : &noA, accb ? accb : &noB, ix ? ix : &noIx, iy ? iy : &noIy,
+               sp ? sp : &noSp, ccr ? ccr : &noCcr, i1, i2, i3, i4, i5);
+}
+
 const char aboutText[] = "Korvex 68HC11 Simulator\nVersion 1.0";
 const char versionText[] = "1.0";
 
@@ -86,15 +100,25 @@ void korvexStep(KorvexInstance* k, int16_t* acca, int16_t* accb, int32_t* ix, in
 {
     if (!k)
         return;
-    korvex::Cpu c;
-    c.port = k->port;
-    c.pc = k->pc;
-    c.a = acca ? static_cast<uint8_t>(*acca) : 0;
-    c.b = accb ? static_cast<uint8_t>(*accb) : 0;
-    c.ccr = ccr ? static_cast<uint8_t>(*ccr) : 0;
-    c.ix = ix ? (*ix & 0xFFFF) : 0;
-    c.iy = iy ? (*iy & 0xFFFF) : 0;
-    c.sp = sp ? (*sp & 0xFFFF) : 0;
+    if (!acca || !accb || !ix || !iy || !sp || !ccr) [[unlikely]] {
+        korvex::stepWithMissingRegisters(k, acca, accb, ix, iy, sp, ccr, instr1, instr2, instr3,
+                                         instr4, instr5);
+        return;
+    }
+    // Only the low byte of A, B, CCR and the low 16 bits of IX, IY, SP count,
+    // and they come back reduced even when the instruction leaves them alone.
+    // Reducing in place once lets the instruction work on the host's
+    // variables directly; a well-behaved host never takes this branch.
+    if (((*acca | *accb | *ccr) & 0xFF00) != 0 ||
+        (static_cast<uint32_t>(*ix | *iy | *sp) >> 16) != 0) [[unlikely]] {
+        *acca &= 0xFF;
+        *accb &= 0xFF;
+        *ccr &= 0xFF;
+        *ix &= 0xFFFF;
+        *iy &= 0xFFFF;
+        *sp &= 0xFFFF;
+    }
+    korvex::Cpu c(*acca, *accb, *ccr, *ix, *iy, *sp, k->port, k->pc);
     c.in[1] = static_cast<uint8_t>(instr1);
     c.in[2] = static_cast<uint8_t>(instr2);
     c.in[3] = static_cast<uint8_t>(instr3);
@@ -104,18 +128,6 @@ void korvexStep(KorvexInstance* k, int16_t* acca, int16_t* accb, int32_t* ix, in
     korvex::dispatch<0>(c, c.in[1]);
 
     k->pc = c.pc;
-    if (acca)
-        *acca = c.a;
-    if (accb)
-        *accb = c.b;
-    if (ccr)
-        *ccr = c.ccr;
-    if (ix)
-        *ix = c.ix;
-    if (iy)
-        *iy = c.iy;
-    if (sp)
-        *sp = c.sp;
 }
 
 void korvexSetPC(KorvexInstance* k, int32_t pc)
