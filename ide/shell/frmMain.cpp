@@ -164,10 +164,6 @@ frmMain::frmMain(SettingsStore* store, QWidget* parent) : QMainWindow(parent)
     qApp->installEventFilter(this);
     for (const auto& ext : ViewRegistry::extensions())
         ext(*this);
-    // Without a disassembler in this build nothing would ever enable the
-    // run commands: the main window then applies the command rule itself.
-    if (!ViewRegistry::byMenuItem(QStringLiteral("mnuViewDisassembler")))
-        Menus();
 }
 
 frmMain::~frmMain()
@@ -745,6 +741,10 @@ bool frmMain::loadS19(const QString& path)
     breakpoints_.clear();
     access_->InCPU();
     Refresh();
+    // Without a disassembler in this build nothing else would enable the
+    // run commands: the main window applies the command rule itself.
+    if (!ViewRegistry::byMenuItem(QStringLiteral("mnuViewDisassembler")))
+        Menus();
     return true;
 }
 
@@ -893,7 +893,7 @@ void frmMain::Menus()
     static const char* const debug[] = {"mnuDebugCodeOn", "mnuDebugIncludeSym", "mnuDebugToggleBreakpoint",
                                         "mnuDebugSetNewPC", "mnuDebugGetResVec", "mnuDebugGoToPCAddress",
                                         "mnuDebugGoToAddress"};
-    if (access_->linkReady() && !boardRunning_) {
+    if (access_->linkReady() && !access_->boardRunning) {
         setCommandEnabled("mnuRunRun", !access_->simulatorMode() && run_->stopFlag);
         for (const char* n : stepping)
             setCommandEnabled(n, run_->stopFlag);
@@ -929,10 +929,10 @@ void frmMain::BoardStatus()
         }
         if (!cts)
             text = QStringLiteral("HC11 Board: Not Connected !");
-        else if (boardRunning_)
+        else if (access_->boardRunning)
             text = QStringLiteral("HC11 Board: Running ...");
         else if (access_->linkReady())
-            text = QStringLiteral("HC11 Board: Ready") + statusSuffix_;
+            text = QStringLiteral("HC11 Board: Ready") + QString::fromStdString(access_->statusSuffix);
         else
             text = QStringLiteral("HC11 Board: Not Responding !");
     }
@@ -1000,6 +1000,10 @@ void frmMain::message(std::string caption, std::string text, MessageIcon icon)
 {
     QString t = QString::fromStdString(text);
     t.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    if (messageHook) {
+        messageHook(QString::fromStdString(caption), t, icon);
+        return;
+    }
     QMessageBox box(qtIcon(icon), QString::fromStdString(caption), t, QMessageBox::Ok, this);
     QApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
@@ -1018,7 +1022,7 @@ void frmMain::RunHC11()
 
 void frmMain::tmrRefreshTick()
 {
-    if (boardRunning_ || run_->animateRunning || run_->playRunning)
+    if (access_->boardRunning || run_->animateRunning || run_->playRunning)
         return;
     QMdiSubWindow* sub = mdi_->activeSubWindow();
     if (auto* v = sub ? dynamic_cast<DebugView*>(sub->widget()) : nullptr)

@@ -121,8 +121,8 @@ public:
     // ---- The refresh cycle ------------------------------------------------------
     void Refresh() override;
     void RefreshRun();
-    void FreezeDisplay();
-    void ThawDisplay();
+    void FreezeDisplay() override;
+    void ThawDisplay() override;
     void BoardStatus() override;
     void ClockCountUpdate() override;
 
@@ -134,10 +134,15 @@ public:
     void runStarted(RunKind kind) override;
     void runStopped(RunKind kind) override;
     void message(std::string caption, std::string text, MessageIcon icon) override;
+    // When set, messages go here instead of a message box (tests, scripted runs).
+    std::function<void(const QString& caption, const QString& text, MessageIcon icon)> messageHook;
 
     // ---- Commands of the shell itself ------------------------------------------
     void RunHC11();
-    void Menus();
+    // The Run and Debug commands' state from the link and run flags (the
+    // disassembler's rule; the main window applies it itself while this
+    // build has no disassembler window).
+    void Menus() override;
     void mnuViewOptionsClick();
     // Simulator mode for this run only (command line); not saved.
     void forceSimulator();
@@ -198,8 +203,6 @@ private:
     bool forceSimulator_ = false;
     bool storedSimEnabled_ = false;
     bool modeApplied_ = false;
-    bool boardRunning_ = false;
-    QString statusSuffix_;
     WindowState initialState_ = WindowState::Maximized;
     // Last normal placement and state of each open View window, kept as it
     // moves so it can be saved when the window goes away.

@@ -1,0 +1,348 @@
+// Settings through a temporary store: defaults, round trip, corrupt and
+// out-of-range values, placement in twips, the main window's start-up and
+// shutdown, the Options dialog, and the window layout arithmetic.
+#include "ShellTestSupport.h"
+
+#include "shell/WindowLayout.h"
+#include "shell/frmOptions.h"
+#include "shell/ViewRegistry.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QtTest>
+
+using namespace zelk;
+
+namespace {
+// A plain window registered for the watch item, to see placement handling.
+class FakeWatch : public QWidget, public DebugView {
+public:
+    int refreshes = 0;
+    void mnuRefresh() override { ++refreshes; }
+};
+} // namespace
+
+class SettingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        ViewRegistry::add({"frmWatch", "mnuViewWatch", "Watch",
+                           [](frmMain&) -> QWidget* { return new FakeWatch; }, {}});
+    }
+
+    void defaultsFromAnEmptyStore()
+    {
+        ShellFixture f;
+        QSettings empty(f.dir.filePath("empty.ini"), QSettings::IniFormat);
+        SettingsStore s(&empty);
+        const AppSettings a = s.load();
+        QVERIFY(a.toolbar);
+        QVERIFY(a.statusBar);
+        QVERIFY(a.codeOn);
+        QVERIFY(!a.includeSym);
+        QVERIFY(!a.hexTerminal);
+        QCOMPARE(a.comPort, 2);
+        QCOMPARE(a.screenFont, (FontRecord{"Fixedsys", 9, false, false}));
+        QCOMPARE(a.printFont, (FontRecord{"Courier New", 8, false, false}));
+        QVERIFY(!a.simEnabled);
+    }
+
+    void roundTripKeepsEveryValueAndWritesTheStoreTexts()
+    {
+        ShellFixture f;
+        AppSettings a;
+        a.toolbar = false;
+        a.statusBar = false;
+        a.codeOn = false;
+        a.includeSym = true;
+        a.hexTerminal = true;
+        a.comPort = 4;
+        a.comDevice = "/dev/pts/7";
+        a.screenFont = {"DejaVu Sans Mono", 11.5, true, false};
+        a.printFont = {"Liberation Mono", 7, false, true};
+        a.simEnabled = true;
+        f.store->save(a);
+        f.qs->sync();
+        QSettings again(f.dir.filePath("zelk.ini"), QSettings::IniFormat);
+        SettingsStore s2(&again);
+        QCOMPARE(s2.load(), a);
+        QCOMPARE(again.value("Settings/Toolbar").toString(), QStringLiteral("False"));
+        QCOMPARE(again.value("Settings/IncludeSym").toString(), QStringLiteral("True"));
+        QCOMPARE(again.value("Settings/COMPort").toString(), QStringLiteral("4"));
+        QCOMPARE(again.value("Settings/SimEnabled").toString(), QStringLiteral("1"));
+        QCOMPARE(again.value("Settings/ScreenFontSize").toString(), QStringLiteral("11.5"));
+    }
+
+    void corruptValuesFallBackToDefaults_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("bool text") << "Settings/Toolbar" << "maybe";
+        QTest::newRow("port zero") << "Settings/COMPort" << "0";
+        QTest::newRow("port five") << "Settings/COMPort" << "5";
+        QTest::newRow("port text") << "Settings/COMPort" << "two";
+        QTest::newRow("size negative") << "Settings/ScreenFontSize" << "-3";
+        QTest::newRow("size huge") << "Settings/PrintFontSize" << "1e9";
+        QTest::newRow("size nan") << "Settings/ScreenFontSize" << "nan";
+        QTest::newRow("sim") << "Settings/SimEnabled" << "7";
+        QTest::newRow("empty font name") << "Settings/ScreenFontName" << "";
+    }
+    void corruptValuesFallBackToDefaults()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        ShellFixture f;
+        f.qs->setValue(key, value);
+        QCOMPARE(f.store->load().comDevice, QStringLiteral("/nonexistent/zelk-test-port"));
+        AppSettings got = f.store->load();
+        got.comDevice.clear();
+        QCOMPARE(got, AppSettings{});
+    }
+
+    void placementConvertsTwipsAndRejectsCorruptValues()
+    {
+        ShellFixture f;
+        f.qs->setValue("Windows/WatchLeft", "1500");
+        f.qs->setValue("Windows/WatchTop", "300");
+        f.qs->setValue("Windows/WatchWidth", "2600");
+        f.qs->setValue("Windows/WatchHeight", "garbage");
+        f.qs->setValue("Windows/WatchState", "9");
+        Placement p = f.store->placement("Watch", QRect(1, 2, 30, 40));
+        QCOMPARE(p.rect, QRect(100, 20, 173, 40));  // 2600 / 15 = 173.3; height from the default
+        QCOMPARE(p.state, WindowState::Normal);
+        f.store->savePlacement("Stack", Placement{WindowState::Maximized, QRect(10, 20, 200, 100)});
+        QCOMPARE(f.qs->value("Windows/StackLeft").toString(), QStringLiteral("150"));
+        QCOMPARE(f.qs->value("Windows/StackWidth").toString(), QStringLiteral("3000"));
+        QCOMPARE(f.qs->value("Windows/StackState").toString(), QStringLiteral("2"));
+        QCOMPARE(f.store->placement("Stack", QRect()).rect, QRect(10, 20, 200, 100));
+    }
+
+    void placementOffEveryScreenIsPulledBack()
+    {
+        const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect far(avail.right() + 5000, avail.bottom() + 5000, 400, 300);
+        const QRect back = pulledOnScreen(far);
+        QVERIFY(avail.contains(back));
+        QCOMPARE(back.size(), QSize(400, 300));
+        const QRect fine(avail.left() + 10, avail.top() + 10, 300, 200);
+        QCOMPARE(pulledOnScreen(fine), fine);
+        const QRect huge(-90000, -90000, 100000, 100000);
+        QVERIFY(avail.contains(pulledOnScreen(huge)) || pulledOnScreen(huge) == huge);
+    }
+
+    void startUpAppliesTheStoredSwitches()
+    {
+        ShellFixture f({{"Settings/Toolbar", "False"},
+                        {"Settings/StatusBar", "False"},
+                        {"Settings/CodeOn", "False"},
+                        {"Settings/IncludeSym", "True"},
+                        {"Settings/SimEnabled", "1"}});
+        frmMain& m = f.start(false);
+        QVERIFY(!m.menuItem("mnuViewToolbar")->isChecked());
+        QVERIFY(!m.menuItem("mnuViewStatusBar")->isChecked());
+        QVERIFY(!m.menuItem("mnuDebugCodeOn")->isChecked());
+        QVERIFY(m.menuItem("mnuDebugIncludeSym")->isChecked());
+        QVERIFY(m.access().simulatorMode());
+        QCOMPARE(m.panel(1)->text(), QStringLiteral("Simulator mode"));
+    }
+
+    void shutdownSavesSettingsButNotTheCommandLineMode()
+    {
+        ShellFixture f;
+        frmMain& m = f.start(true);  // --simulator: for this run only
+        m.show();
+        m.menuItem("mnuDebugIncludeSym")->setEnabled(true);
+        m.menuItem("mnuDebugIncludeSym")->trigger();
+        m.menuItem("mnuViewToolbar")->trigger();
+        QVERIFY(m.close());
+        f.qs->sync();
+        QCOMPARE(f.qs->value("Settings/IncludeSym").toString(), QStringLiteral("True"));
+        QCOMPARE(f.qs->value("Settings/Toolbar").toString(), QStringLiteral("False"));
+        QCOMPARE(f.qs->value("Settings/SimEnabled").toString(), QStringLiteral("0"));
+        QVERIFY(f.qs->contains("Windows/MainState"));
+    }
+
+    void closingMinimizedKeepsTheLastNormalPosition()
+    {
+        ShellFixture f({{"Windows/MainState", "0"},
+                        {"Windows/MainLeft", "1500"},
+                        {"Windows/MainTop", "1500"},
+                        {"Windows/MainWidth", "9000"},
+                        {"Windows/MainHeight", "6000"}});
+        frmMain& m = f.start();
+        m.show();
+        m.showMinimized();
+        QVERIFY(m.close());
+        f.qs->sync();
+        QCOMPARE(f.qs->value("Windows/MainState").toString(), QStringLiteral("1"));
+        QCOMPARE(f.qs->value("Windows/MainLeft").toString(), QStringLiteral("1500"));
+        QCOMPARE(f.qs->value("Windows/MainWidth").toString(), QStringLiteral("9000"));
+    }
+
+    void viewWindowRestoresAndSavesItsPlacement()
+    {
+        ShellFixture f({{"Windows/WatchLeft", "1500"},
+                        {"Windows/WatchTop", "750"},
+                        {"Windows/WatchWidth", "3000"},
+                        {"Windows/WatchHeight", "2250"}});
+        frmMain& m = f.start();
+        m.resize(1000, 700);
+        m.show();
+        m.menuItem("mnuViewWatch")->trigger();
+        QVERIFY(m.isShown("mnuViewWatch"));
+        QMdiSubWindow* sub = m.mdiArea()->subWindowList().value(0);
+        QVERIFY(sub);
+        QCOMPARE(sub->geometry(), QRect(100, 50, 200, 150));
+        sub->setGeometry(20, 30, 240, 160);
+        m.menuItem("mnuViewWatch")->trigger();  // a checked item closes its window
+        QTRY_VERIFY(m.mdiArea()->subWindowList().isEmpty());
+        QVERIFY(!m.isShown("mnuViewWatch"));
+        QCOMPARE(f.qs->value("Windows/WatchLeft").toString(), QStringLiteral("300"));
+        QCOMPARE(f.qs->value("Windows/WatchHeight").toString(), QStringLiteral("2400"));
+        QCOMPARE(f.qs->value("Windows/WatchState").toString(), QStringLiteral("0"));
+    }
+
+    void aViewWithoutAWindowSaysSo()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        m.menuItem("mnuViewLabel")->trigger();
+        QVERIFY(!m.isShown("mnuViewLabel"));
+        QVERIFY(m.statusBar()->currentMessage().contains("not available"));
+    }
+
+    void arrangeDebuggerWithNoWindowOpenStoresTheRectangles()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        m.resize(1200, 800);
+        m.show();
+        m.arrangeDebugger();
+        const int W = m.mdiArea()->viewport()->width();
+        const double X = std::max(W * 15.0 - 5200, 5200.0);
+        const auto near = [](const QVariant& v, double twips) { return std::abs(v.toDouble() - twips) <= 15; };
+        QVERIFY(near(f.qs->value("Windows/WatchLeft"), X + 2600));
+        QVERIFY(near(f.qs->value("Windows/WatchTop"), 0));
+        QVERIFY(near(f.qs->value("Windows/RegCPULeft"), X));
+        QVERIFY(near(f.qs->value("Windows/DisAsmWidth"), X));
+        QVERIFY(near(f.qs->value("Windows/StackTop"), 2450));
+        QVERIFY(f.qs->contains("Windows/LabelHeight"));
+        // The watch window then opens there.
+        m.menuItem("mnuViewWatch")->trigger();
+        QMdiSubWindow* sub = m.mdiArea()->subWindowList().value(0);
+        QVERIFY(sub);
+        QVERIFY(std::abs(sub->x() - (X + 2600) / 15) <= 1);
+        QCOMPARE(sub->y(), 0);
+    }
+
+    void layoutArithmetic()
+    {
+        // X stays 5200 twips in a narrow window.
+        QCOMPARE(rightColumnX(8000), 5200.0);
+        QCOMPARE(rightColumnX(12000), 6800.0);
+        auto arranged = arrangeDebuggerSlots(600, 400);  // 9000 x 6000 twips
+        QCOMPARE(QString(arranged[0].prefix), QStringLiteral("Label"));
+        QCOMPARE(arranged[4].rect, QRect(0, 0, 347, 400));   // 5200 / 15 = 346.7
+        // Cascade: steps of W / n when below 24 pixels.
+        auto c = cascadeRects(100, 1000, 800);
+        QCOMPARE(c[1].topLeft(), QPoint(10, 8));
+        QCOMPARE(c[0].size(), QSize(800, 640));
+        QCOMPARE(cascadeRects(2, 1000, 800)[1].topLeft(), QPoint(24, 24));
+        // Tiling one editor gives it the whole client area.
+        QCOMPARE(tileRects(1, 640, 480, true).value(0), QRect(0, 0, 640, 480));
+        QCOMPARE(tileRects(3, 600, 480, false).value(2), QRect(400, 0, 200, 480));
+        QCOMPARE(tileRects(4, 600, 480, true).value(3), QRect(0, 360, 600, 120));
+        QVERIFY(cascadeRects(0, 100, 100).isEmpty());
+    }
+
+    void optionsDialogLoadsAndReturnsItsValues()
+    {
+        AppSettings a;
+        a.comPort = 3;
+        a.screenFont = {"Fixedsys", 9, true, true};
+        frmOptions dlg(a);
+        QCOMPARE(dlg.findChild<QComboBox*>("cbComPort")->currentIndex(), 2);
+        QCOMPARE(dlg.findChild<QComboBox*>("cbComPort")->itemText(0), QStringLiteral("COM 1"));
+        QCOMPARE(dlg.findChild<QLabel*>("lbSStyle")->text(), QStringLiteral("Bold Italic"));
+        QCOMPARE(dlg.findChild<QLabel*>("lbPName")->text(), QStringLiteral("Courier New"));
+        QCOMPARE(dlg.findChild<QLabel*>("lbPSize")->text(), QStringLiteral("8"));
+        dlg.fontChooser = [](QFont& fnt, const QString&) {
+            fnt = QFont("Serif", 14);
+            fnt.setItalic(true);
+            return true;
+        };
+        dlg.findChild<QPushButton*>("cmdPSet")->click();
+        QCOMPARE(dlg.findChild<QLabel*>("lbPStyle")->text(), QStringLiteral("Italic"));
+        QCOMPARE(dlg.findChild<QLabel*>("lbPSize")->text(), QStringLiteral("14"));
+        dlg.fontChooser = [](QFont& fnt, const QString&) {
+            fnt = QFont("Serif", 20);
+            return false;  // cancelled: nothing changes
+        };
+        dlg.findChild<QPushButton*>("cmdESet")->click();
+        QCOMPARE(dlg.findChild<QLabel*>("lbSSize")->text(), QStringLiteral("9"));
+        dlg.findChild<QCheckBox*>("chSimEnabled")->setChecked(true);
+        dlg.findChild<QComboBox*>("cbComPort")->setCurrentIndex(0);
+        dlg.findChild<QLineEdit*>("txtDevice")->setText(" /dev/pts/3 ");
+        const AppSettings r = dlg.result();
+        QVERIFY(r.simEnabled);
+        QCOMPARE(r.comPort, 1);
+        QCOMPARE(r.comDevice, QStringLiteral("/dev/pts/3"));
+        QCOMPARE(r.printFont.size, 14.0);
+        QVERIFY(r.printFont.italic);
+        QCOMPARE(r.screenFont, a.screenFont);
+    }
+
+    void optionsOkAppliesTheModeAndReopensThePort()
+    {
+        ShellFixture f;
+        frmMain& m = f.start(false);
+        // Until the dialog has closed once, every register item and IO unit is on.
+        QVERIFY(m.menuItem("mnuViewIOunit")->isEnabled());
+        QVERIFY(m.menuItem("mnuViewRegPorts")->isEnabled());
+        QTimer::singleShot(0, [&] {
+            auto* dlg = m.findChild<frmOptions*>("frmOptions");
+            QVERIFY(dlg);
+            dlg->findChild<QCheckBox*>("chSimEnabled")->setChecked(true);
+            dlg->findChild<QPushButton*>("cmdOK")->click();
+        });
+        m.runCommand("mnuViewOptions");
+        QVERIFY(m.settings().simEnabled);
+        QVERIFY(m.access().simulatorMode());
+        QVERIFY(!m.menuItem("mnuViewRegPorts")->isEnabled());
+        QVERIFY(!m.menuItem("mnuViewRegPIA")->isEnabled());
+        QVERIFY(m.menuItem("mnuViewIOunit")->isEnabled());
+        // The port (a device that does not exist) failed to reopen.
+        QCOMPARE(m.panel(1)->text(), QStringLiteral("HC11 Board: Communication Port Error !"));
+        // Cancel changes nothing but still applies the mode to the menu.
+        QTimer::singleShot(0, [&] {
+            auto* dlg = m.findChild<frmOptions*>("frmOptions");
+            dlg->findChild<QCheckBox*>("chSimEnabled")->setChecked(false);
+            dlg->findChild<QPushButton*>("cmdCancel")->click();
+        });
+        m.runCommand("mnuViewOptions");
+        QVERIFY(m.settings().simEnabled);
+        QVERIFY(!m.menuItem("mnuViewRegTimer")->isEnabled());
+    }
+
+    void styleTexts()
+    {
+        QCOMPARE(fontStyleText({"a", 1, false, false}), QStringLiteral("Regular"));
+        QCOMPARE(fontStyleText({"a", 1, true, false}), QStringLiteral("Bold"));
+        QCOMPARE(fontStyleText({"a", 1, false, true}), QStringLiteral("Italic"));
+        QCOMPARE(fontStyleText({"a", 1, true, true}), QStringLiteral("Bold Italic"));
+    }
+};
+
+QTEST_MAIN(SettingsTest)
+#include "SettingsTest.moc"
