@@ -41,6 +41,9 @@ public:
     void setHooks(ViewHooks* hooks);
     Notifier& notifier() { return *notifier_; }
     ViewHooks& hooks() { return *hooks_; }
+    // False while no hooks are attached (headless): run control then skips
+    // the per-step view calls altogether.
+    bool hasHooks() const { return hooks_ != &noHooks_; }
 
     // ---- Target mode and link state -------------------------------------
     // Every operation looks at the mode when it runs. Choosing the simulator

@@ -56,7 +56,7 @@ void SimulatorTarget::writeMemory(void* user, int32_t address, int16_t value)
     const uint8_t v = static_cast<uint8_t>(value);
     self->mem_[a] = v;
     if (((a - self->watchBase_) & 0xFFFF) < 256) [[unlikely]]
-        self->watchDirty_ = true;
+        self->watchIntact_ = false;
     if (a == OutData && self->ioActive_) [[unlikely]]
         self->ioWrite(a, v);
 }
@@ -93,7 +93,7 @@ void SimulatorTarget::poke(int32_t address, uint8_t value)
 void SimulatorTarget::watchCodeWindow(int32_t base)
 {
     watchBase_ = static_cast<uint32_t>(base) & 0xFFFF;
-    watchDirty_ = false;
+    watchIntact_ = true;
     // $0000-$0008 (the register save area, rewritten after every step)
     // lies inside the copy when the copy starts at or above $FF00 and wraps,
     // or starts at $0000-$0008.
@@ -161,16 +161,16 @@ bool SimulatorTarget::step(CpuRegisters& regs, const uint8_t instr[5], StepKind 
     uint8_t* m = mem_.get();
     if constexpr (std::endian::native == std::endian::little) {
         const uint64_t packed = uint64_t(regs.A) | uint64_t(regs.B) << 8
-                              | uint64_t(regs.IX >> 8) << 16 | uint64_t(regs.IX & 0xFF) << 24
-                              | uint64_t(regs.IY >> 8) << 32 | uint64_t(regs.IY & 0xFF) << 40
-                              | uint64_t(regs.SP >> 8) << 48 | uint64_t(regs.SP & 0xFF) << 56;
+                              | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.IX))) << 16
+                              | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.IY))) << 32
+                              | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.SP))) << 48;
         std::memcpy(m, &packed, 8);
         m[8] = regs.CCR;
     } else {
         regs.storeSaveArea(m);
     }
     if (watchSaveArea_)
-        watchDirty_ = true;
+        watchIntact_ = false;
     return true;
 }
 

@@ -49,7 +49,10 @@ public:
     // names the copy's base and clears the dirty mark; any later write into
     // base..base+255 (by the program, a view or a download) sets it again.
     void watchCodeWindow(int32_t base);
-    bool codeWindowDirty() const { return watchDirty_; }
+    bool codeWindowDirty() const { return !watchIntact_; }
+    // The flag behind codeWindowDirty(), inverted, for a caller that tests
+    // it every step: true while the watched bytes are unchanged.
+    const bool* codeWindowIntactFlag() const { return &watchIntact_; }
 
     Korvex& korvex() { return korvex_; }
 
@@ -61,7 +64,7 @@ private:
     void touched(uint32_t address, int count)
     {
         if (((address - watchBase_) & 0xFFFF) < 256 || ((watchBase_ - address) & 0xFFFF) < static_cast<uint32_t>(count))
-            watchDirty_ = true;
+            watchIntact_ = false;
     }
     void copyIn(int32_t address, const uint8_t* data, int count);
 
@@ -69,7 +72,7 @@ private:
     IoUnit* io_ = nullptr;
     bool ioActive_ = false;
     uint32_t watchBase_ = 0;
-    bool watchDirty_ = true;
+    bool watchIntact_ = false;
     bool watchSaveArea_ = true;  // the watched copy overlaps $0000-$0008
     Korvex korvex_;
 };

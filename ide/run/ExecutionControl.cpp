@@ -16,10 +16,6 @@ constexpr uint8_t OpRTI = 0x3B;
 constexpr uint8_t OpWAI = 0x3E;
 constexpr uint8_t OpSTOP = 0xCF;
 
-// The longest instruction is five bytes: a window holds PC..PC+4 while PC
-// lies within its first 252 bytes.
-constexpr uint32_t WindowMargin = CodeWindow::Size - 5;
-
 } // namespace
 
 ExecutionControl::ExecutionControl(AccessLayer& link, BreakpointTable& breakpoints)
@@ -27,22 +23,17 @@ ExecutionControl::ExecutionControl(AccessLayer& link, BreakpointTable& breakpoin
 {
 }
 
-const CodeWindow& ExecutionControl::codeAt(int32_t pc)
+const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
 {
     pc &= 0xFFFF;
-    const uint32_t offset = static_cast<uint32_t>(pc - window_.base) & 0xFFFF;
-    bool refill = !windowValid_ || offset > WindowMargin || windowMode_ != link_.mode();
-    if (!refill) {
-        if (link_.simulatorMode())
-            refill = link_.simulator().codeWindowDirty();
-        else
-            refill = boardWindowStale_ && !playRunning;
-    }
-    if (refill) {
-        link_.fillCodeWindow(window_, pc);
-        windowValid_ = link_.linkReady() && window_.base == pc;
-        windowMode_ = link_.mode();
-        boardWindowStale_ = false;
+    link_.fillCodeWindow(window_, pc);
+    windowValid_ = link_.linkReady() && window_.base == pc;
+    windowMode_ = link_.mode();
+    if (link_.simulatorMode()) {
+        windowIntact_ = link_.simulator().codeWindowIntactFlag();
+    } else {
+        boardWindowIntact_ = true;
+        windowIntact_ = &boardWindowIntact_;
     }
     return window_;
 }
@@ -142,11 +133,13 @@ void ExecutionControl::MakeStep()
             sim.step(regs, instr, stepKind);
             regs.PC = fromPrediction ? predictedNext_ : (pc + len) & 0xFFFF;
         }
-        if (playRunning)
-            hooks.RefreshCpuWindow();
-        else
-            hooks.Refresh();
-        hooks.ClockCountUpdate();
+        if (link_.hasHooks()) {
+            if (playRunning)
+                hooks.RefreshCpuWindow();
+            else
+                hooks.Refresh();
+            hooks.ClockCountUpdate();
+        }
         return;
     }
 
@@ -180,7 +173,8 @@ void ExecutionControl::MakeStep()
         }
         regs.PC = newPC;
         link_.setLinkReady(link_.target().step(regs, slot, stepKind));
-        boardWindowStale_ = true;
+        if (!playRunning)
+            boardWindowIntact_ = false;
         if (!link_.linkReady()) {
             hooks.ClockCountUpdate();
             return;

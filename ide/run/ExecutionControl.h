@@ -129,8 +129,17 @@ public:
     const StepInfo& lastStep() const { return lastStep_; }
     StopReason lastStop() const { return lastStop_; }
 
-    // The code window run control decodes from (kept over PC..PC+4).
-    const CodeWindow& codeAt(int32_t pc);
+    // The code window run control decodes from, refilled when PC..PC+4 is
+    // not inside it or its bytes may have changed (a write into it in
+    // simulator mode; any board step outside Play).
+    const CodeWindow& codeAt(int32_t pc)
+    {
+        const uint32_t offset = static_cast<uint32_t>(pc - window_.base) & 0xFFFF;
+        if (offset <= CodeWindow::Size - 5 && windowValid_ && *windowIntact_ && windowMode_ == link_.mode())
+            [[likely]]
+            return window_;
+        return refillCodeWindow(pc);
+    }
 
 private:
     class LinkOperandReader final : public OperandReader {
@@ -146,6 +155,7 @@ private:
         AccessLayer& link_;
     };
 
+    const CodeWindow& refillCodeWindow(int32_t pc);
     StopReason runLoop(const RunOptions& options, bool animate, uint32_t paceMs);
     StopReason playWithTemporaryBreakpoint(int32_t address, const RunOptions& options);
     void writeSP();
@@ -157,9 +167,12 @@ private:
     CodeWindow window_;
     bool windowValid_ = false;
     TargetMode windowMode_ = TargetMode::Simulator;
-    // Board mode: the window is re-read before a single step (the program
-    // may have written into it); during Play only when PC leaves it.
-    bool boardWindowStale_ = true;
+    // Points at the simulator's intact flag for the window, or at
+    // boardWindowIntact_: on the board the window is re-read before a single
+    // step (the program may have written into it), during Play only when PC
+    // leaves it.
+    const bool* windowIntact_ = &boardWindowIntact_;
+    bool boardWindowIntact_ = false;
     // RTI executed by the target: PC continues at the predicted return
     // address, not after the instruction.
     bool nextFromPrediction_ = false;
