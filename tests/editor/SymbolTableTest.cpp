@@ -251,7 +251,8 @@ TEST(LoadSymbols, RandomlyDamagedListingsNeverFail)
         lst("0003", "E004", {"01", "02"}, "TAB FCB 1,2"), lst("0004", "E006", {}, "END"),
         "***** error 4: bad", "     E005 01 02 03",
     };
-    const std::string alphabet = std::string("0123456789ABCDEFabcdef $%@\t\r\n\x00\xff:FCBFILL", 44);
+    static const char chars[] = "0123456789ABCDEFabcdef $%@\t\r\n\x00\xff:FCBFILL";
+    const std::string alphabet(chars, sizeof chars - 1);  // the NUL inside included
     std::mt19937 rng(20261207);
     for (int round = 0; round < 400; ++round) {
         std::string text;
