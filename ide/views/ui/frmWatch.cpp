@@ -1,5 +1,23 @@
-// The watch window.
+// The watch window and the main window's Add, Edit and Remove Watch commands.
 #include "views/ui/frmWatch.h"
+
+#include "editor/ui/ProgramSymbols.h"
+#include "shell/Settings.h"
+#include "shell/ViewRegistry.h"
+#include "shell/frmMain.h"
+#include "views/ui/WatchDialogsDefault.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace zelk {
 
@@ -8,5 +26,365 @@ WatchList& programWatches()
     static WatchList list;
     return list;
 }
+
+std::function<void(QWidget*, DialogFields&)> WatchDialogs::enterValue = defaultEnterValueDialog;
+std::function<void(QWidget*, DialogFields&)> WatchDialogs::watchAddress = defaultWatchAddressDialog;
+
+namespace {
+
+// The watch column is 780 twips wide.
+constexpr int kWatchColumnTwips = 780;
+
+QFont listFont()
+{
+    QFont f(QStringLiteral("Courier New"));
+    if (!QFontDatabase::families().contains(f.family(), Qt::CaseInsensitive))
+        f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    return f;
+}
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+// The list forwards right clicks, double-clicks and Enter to the window.
+class WatchListView : public QTreeWidget {
+public:
+    explicit WatchListView(frmWatch& w) : w_(w) {}
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* e) override
+    {
+        QTreeWidgetItem* it = itemAt(e->pos());
+        const int row = it ? indexOfTopLevelItem(it) : -1;
+        QMenu* menu = w_.buildPopup(row);
+        QTimer* t = frmMain::instance() ? frmMain::instance()->tmrRefresh() : nullptr;
+        if (t)
+            t->stop();
+        menu->exec(e->globalPos());
+        if (t && w_.autoRefreshOn())
+            t->start();
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+            w_.mnuEnter();
+            return;
+        }
+        QTreeWidget::keyPressEvent(e);
+    }
+    void mouseDoubleClickEvent(QMouseEvent*) override { w_.mnuEnter(); }
+
+private:
+    frmWatch& w_;
+};
+
+} // namespace
+
+frmWatch::frmWatch(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
+{
+    setObjectName(QStringLiteral("frmWatch"));
+    setWindowTitle(QStringLiteral("Watch Window"));
+    setProperty("helpContext", 193);
+    auto* lay = new QVBoxLayout(this);
+    lay->setContentsMargins(0, 0, 0, 0);
+    ListView = new WatchListView(*this);
+    ListView->setObjectName(QStringLiteral("ListView"));
+    ListView->setFont(listFont());
+    ListView->setColumnCount(2);
+    ListView->setHeaderHidden(true);
+    ListView->setRootIsDecorated(false);
+    ListView->setUniformRowHeights(true);
+    ListView->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListView->header()->setStretchLastSection(false);
+    ListView->header()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView->setColumnWidth(0, twipsToPixels(kWatchColumnTwips));
+    ListView->setColumnWidth(1, 0);
+    lay->addWidget(ListView);
+    resize(200, 160);
+
+    rebuildRows();
+    mnuRefresh();
+
+    connect(m.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        // A null subwindow means the main window lost the focus: no change.
+        if (sub)
+            activated(sub->widget() == this);
+    });
+}
+
+void frmWatch::activated(bool on)
+{
+    main_.setCommandEnabled(QStringLiteral("mnuDebugEditWatch"), on && !programWatches().empty());
+    if (on && view_.autoRefreshOn())
+        main_.tmrRefresh()->start();
+    else if (!on)
+        main_.tmrRefresh()->stop();
+}
+
+void frmWatch::rebuildRows()
+{
+    ListView->clear();
+    for (int i = 0; i < programWatches().WatchCount(); ++i)
+        addRow();
+    // The rows hold data only after a refresh.
+    while (ListView->topLevelItemCount() > programWatches().WatchCount())
+        delete ListView->takeTopLevelItem(ListView->topLevelItemCount() - 1);
+}
+
+void frmWatch::addRow()
+{
+    const int i = ListView->topLevelItemCount();
+    auto* it = new QTreeWidgetItem(ListView);
+    if (programWatches().valid(i))
+        it->setText(0, qs(programWatches().rowText(i)));
+}
+
+void frmWatch::removeRow(int k)
+{
+    if (k >= 0 && k < ListView->topLevelItemCount())
+        delete ListView->takeTopLevelItem(k);
+}
+
+int frmWatch::selectedRow() const
+{
+    QTreeWidgetItem* it = ListView->currentItem();
+    return it ? ListView->indexOfTopLevelItem(it) : -1;
+}
+
+void frmWatch::selectRow(int row)
+{
+    if (QTreeWidgetItem* it = ListView->topLevelItem(row)) {
+        ListView->setCurrentItem(it);
+        ListView->scrollToItem(it);
+    }
+}
+
+int frmWatch::valueColumnWidth() const { return ListView->columnWidth(1); }
+
+void frmWatch::mnuRefresh()
+{
+    WatchList& list = programWatches();
+    if (list.empty())
+        return;
+    main_.tmrRefresh()->stop();
+    AccessPort port(main_.access());
+    if (view_.accessed(list.refresh(port)))
+        Redraw();
+    else
+        ClearScreen();
+    if (view_.autoRefreshOn())
+        main_.tmrRefresh()->start();
+}
+
+void frmWatch::Redraw()
+{
+    const WatchList& list = programWatches();
+    const QFontMetrics fm(ListView->font());
+    int width = 0;
+    for (int i = 0; i < list.WatchCount(); ++i) {
+        QTreeWidgetItem* it = ListView->topLevelItem(i);
+        if (!it)
+            it = new QTreeWidgetItem(ListView);
+        const QString row = qs(list.rowText(i));
+        const QString value = qs(list.valueText(i));
+        if (it->text(0) != row)
+            it->setText(0, row);
+        if (it->text(1) != value)
+            it->setText(1, value);
+        width = std::max(width, fm.horizontalAdvance(value));
+    }
+    ListView->setColumnWidth(1, width + fm.horizontalAdvance(QLatin1Char(' ')) * 2);
+}
+
+void frmWatch::ClearScreen()
+{
+    const WatchList& list = programWatches();
+    for (int i = 0; i < list.WatchCount(); ++i) {
+        QTreeWidgetItem* it = ListView->topLevelItem(i);
+        if (!it)
+            it = new QTreeWidgetItem(ListView);
+        it->setText(0, qs(list.rowText(i)));
+        it->setText(1, QString());
+    }
+    ListView->setColumnWidth(1, 0);
+}
+
+void frmWatch::setFormat(char format)
+{
+    const int i = selectedRow();
+    if (!programWatches().valid(i))
+        return;
+    programWatches().setFormat(i, format);
+    Redraw();
+}
+
+void frmWatch::mnuViewHex() { setFormat('$'); }
+void frmWatch::mnuViewBin() { setFormat('%'); }
+void frmWatch::mnuViewDec() { setFormat(' '); }
+
+void frmWatch::mnuEnter()
+{
+    WatchList& list = programWatches();
+    const int i = selectedRow();
+    if (list.empty() || !list.valid(i))
+        return;
+    main_.tmrRefresh()->stop();
+    DialogFields f;
+    f.DialogName = list.rowText(i);
+    QTreeWidgetItem* it = ListView->topLevelItem(i);
+    f.DialogText = it ? it->text(1).toStdString() : std::string();
+    f.DialogIsWord = list[i].WatchIsWord;
+    setProperty("helpContext", WatchView::HelpEnterValueWatch);
+    WatchDialogs::enterValue(this, f);
+    setProperty("helpContext", WatchView::HelpEnterValue);
+    if (f.DialogOK) {
+        AccessPort port(main_.access());
+        if (view_.accessed(list.writeValue(i, f.DialogValue, port)))
+            main_.Refresh();
+        else
+            ClearScreen();
+        // The refresh cycle only reaches an open watch window through its
+        // View item; keep this window current either way.
+        if (main_.access().linkReady())
+            mnuRefresh();
+    }
+    if (view_.autoRefreshOn())
+        main_.tmrRefresh()->start();
+}
+
+void frmWatch::mnuAutoRefresh()
+{
+    if (view_.toggleAutoRefresh())
+        main_.tmrRefresh()->start();
+    else
+        main_.tmrRefresh()->stop();
+}
+
+QMenu* frmWatch::buildPopup(int hitRow)
+{
+    delete popup_;
+    popup_ = new QMenu(this);
+    popup_->setObjectName(QStringLiteral("mnuPopupView"));
+    const bool hasData = valueColumnWidth() > 0;
+    const ViewPopupState s = view_.popupState(programWatches(), hitRow, hasData, selectedRow());
+    if (s.selectRow >= 0)
+        selectRow(s.selectRow);
+
+    auto add = [this](const char* name, const QString& text, int help, bool enabled, auto fn) {
+        QAction* a = popup_->addAction(text);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setEnabled(enabled);
+        if (help)
+            a->setProperty("helpContext", help);
+        connect(a, &QAction::triggered, this, fn);
+        return a;
+    };
+    add("mnuPopupViewEnter", QStringLiteral("Enter &Value ..."), s.helpEnter, s.enterEnabled, [this] { mnuEnter(); });
+    popup_->addSeparator();
+    QAction* hex = add("mnuPopupViewHex", QStringLiteral("&Hex"), s.helpHex, s.hexEnabled, [this] { mnuViewHex(); });
+    QAction* bin = add("mnuPopupViewBin", QStringLiteral("&Binary"), s.helpBinary, s.binaryEnabled, [this] { mnuViewBin(); });
+    QAction* dec = add("mnuPopupViewDec", QStringLiteral("&Decimal"), s.helpDecimal, s.decimalEnabled, [this] { mnuViewDec(); });
+    for (auto [a, on] : {std::pair{hex, s.hexChecked}, {bin, s.binaryChecked}, {dec, s.decimalChecked}}) {
+        a->setCheckable(true);
+        a->setChecked(on);
+    }
+    popup_->addSeparator();
+    add("mnuPopupViewAddWatch", QStringLiteral("Add &Watch ..."), 0, true, [this] { AddWatch(main_); });
+    add("mnuPopupViewEditWatch", QStringLiteral("&Edit Watch ..."), 0, s.editWatchEnabled, [this] { EditWatch(main_); });
+    add("mnuPopupViewRemoveWatch", QStringLiteral("Re&move Watch"), 0, s.removeWatchEnabled,
+        [this] { RemoveWatch(main_); });
+    popup_->addSeparator();
+    add("mnuPopupViewRefresh", QStringLiteral("&Refresh Window"), 0, s.refreshWindowEnabled, [this] { mnuRefresh(); });
+    QAction* autoRefresh = add("mnuPopupViewAutoRefresh", QStringLiteral("&Auto Refresh"), s.helpAutoRefresh, true,
+                               [this] { mnuAutoRefresh(); });
+    autoRefresh->setCheckable(true);
+    autoRefresh->setChecked(s.autoRefreshChecked);
+    return popup_;
+}
+
+// ---- The main window's watch commands --------------------------------------------
+
+namespace {
+
+frmWatch* openWatchWindow(frmMain& m)
+{
+    return dynamic_cast<frmWatch*>(m.viewWidget(QStringLiteral("mnuViewWatch")));
+}
+
+void focusWatchWindow(frmMain& m)
+{
+    if (QWidget* w = m.viewWidget(QStringLiteral("mnuViewWatch")))
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget()))
+            if (m.mdiArea()->activeSubWindow() != sub)
+                m.mdiArea()->setActiveSubWindow(sub);
+}
+
+} // namespace
+
+void AddWatch(frmMain& m)
+{
+    WatchList& list = programWatches();
+    if (list.full()) {
+        m.message(WatchList::FullCaption, WatchList::fullMessage(), MessageIcon::Exclamation);
+        return;
+    }
+    DialogFields f;
+    f.DialogIsWord = false;
+    WatchDialogs::watchAddress(&m, f);
+    if (!f.DialogOK)
+        return;
+    const int index = list.add(f.DialogValue, f.DialogName, f.DialogIsWord);
+    if (index < 0)
+        return;
+    if (frmWatch* w = m.isShown(QStringLiteral("mnuViewWatch")) ? openWatchWindow(m) : nullptr) {
+        focusWatchWindow(m);
+        w->addRow();
+        w->mnuRefresh();
+        m.setCommandEnabled(QStringLiteral("mnuDebugEditWatch"), true);
+    } else {
+        m.openView(QStringLiteral("mnuViewWatch"));
+    }
+    if (frmWatch* w = openWatchWindow(m))
+        w->selectRow(list.WatchCount() - 1);
+}
+
+void EditWatch(frmMain& m)
+{
+    frmWatch* w = openWatchWindow(m);
+    WatchList& list = programWatches();
+    const int i = w ? w->selectedRow() : -1;
+    if (!list.valid(i))
+        return;
+    DialogFields f;
+    f.DialogText = list.editText(i);
+    f.DialogIsWord = list[i].WatchIsWord;
+    WatchDialogs::watchAddress(w, f);
+    if (!f.DialogOK)
+        return;
+    list.edit(i, f.DialogValue, f.DialogName, f.DialogIsWord);
+    w->mnuRefresh();
+    // An edit the target cannot read still shows the new row text.
+    if (w->valueColumnWidth() == 0)
+        w->ClearScreen();
+}
+
+void RemoveWatch(frmMain& m)
+{
+    frmWatch* w = openWatchWindow(m);
+    WatchList& list = programWatches();
+    const int k = w ? w->selectedRow() : -1;
+    if (!list.remove(k))
+        return;
+    w->removeRow(k);
+    if (list.empty())
+        m.setCommandEnabled(QStringLiteral("mnuDebugEditWatch"), false);
+    w->mnuRefresh();
+}
+
+ZELK_REGISTER_VIEW(frmWatch, "mnuViewWatch", "Watch", [](frmMain& m) -> QWidget* { return new frmWatch(m); });
+
+ZELK_REGISTER_EXTENSION(watchCommands, [](frmMain& m) {
+    m.setCommand(QStringLiteral("mnuDebugAddWatch"), [&m] { AddWatch(m); });
+    m.setCommand(QStringLiteral("mnuDebugEditWatch"), [&m] { EditWatch(m); });
+});
 
 } // namespace zelk

@@ -6,9 +6,12 @@
 #pragma once
 
 #include "shell/DebugView.h"
+#include "views/ValueDialogs.h"
 #include "views/WatchList.h"
 
 #include <QWidget>
+
+#include <functional>
 
 class QMenu;
 class QTreeWidget;
@@ -20,6 +23,15 @@ class frmMain;
 
 // The watch list of the run (empty at start), owned for the main window.
 WatchList& programWatches();
+
+// The two modal dialogs the watch commands open: Enter Value (DialogName,
+// DialogText, DialogIsWord in; DialogOK, DialogValue out) and the Watch
+// dialog (DialogText, DialogIsWord in; DialogOK, DialogValue, DialogName,
+// DialogIsWord out). The defaults open the dialogs; tests replace them.
+struct WatchDialogs {
+    static std::function<void(QWidget* owner, DialogFields& f)> enterValue;
+    static std::function<void(QWidget* owner, DialogFields& f)> watchAddress;
+};
 
 class frmWatch : public QWidget, public DebugView {
     Q_OBJECT
@@ -51,11 +63,6 @@ public:
     // Builds the popup for a right click on `hitRow` (-1: none) as the user
     // would see it; the caller shows or inspects it.
     QMenu* buildPopup(int hitRow);
-
-protected:
-    void changeEvent(QEvent* e) override;
-    void showEvent(QShowEvent* e) override;
-    void hideEvent(QHideEvent* e) override;
 
 private:
     void setFormat(char format);
