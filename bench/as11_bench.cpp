@@ -28,13 +28,6 @@ struct Sources {
     std::string mine, gnu;
 };
 
-std::string hex(unsigned v, int digits)
-{
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%0*X", digits, v);
-    return buf;
-}
-
 std::string lower(const char* s)
 {
     std::string out(s);

@@ -1028,9 +1028,12 @@ void Assembler::writeListingLine(const Line& line, int number)
                 out += hexDigits[lineBytes_[k] >> 4];
                 out += hexDigits[lineBytes_[k] & 0xF];
             } else {
-                out += "  ";
+                out.append(2, ' ');
             }
-            out += k + 1 < size_t(listingBytesPerLine) ? " " : "   ";
+            if (k + 1 < size_t(listingBytesPerLine))
+                out += ' ';
+            else
+                out.append(3, ' ');
         }
         appendSource(out, line.text);
         // The loader takes a label only when a blank follows it.
@@ -1040,7 +1043,7 @@ void Assembler::writeListingLine(const Line& line, int number)
         // Further bytes of a data line: continuation lines without a line
         // number, which the symbol loader does not take for code lines.
         for (size_t k = n; k < lineBytes_.size(); k += listingBytesPerLine) {
-            out += "     ";
+            out.append(5, ' ');
             appendHex(out, (line.address + static_cast<uint32_t>(k)) & 0xFFFF, 4);
             size_t m = std::min(lineBytes_.size(), k + listingBytesPerLine);
             for (size_t j = k; j < m; ++j) {
@@ -1058,7 +1061,7 @@ void Assembler::writeListingLine(const Line& line, int number)
             !line.afterEnd)
             s = result_.symbols.find(line.label);
         if (!line.text.empty() || s) {
-            out.append("      ");  // columns 5-10
+            out.append(6, ' ');  // columns 5-10
             if (s && s->known) {
                 out += '=';        // column 11, the value in 12-15
                 appendHex(out, static_cast<uint32_t>(s->value) & 0xFFFF, 4);

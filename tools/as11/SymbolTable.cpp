@@ -2,21 +2,13 @@
 #include "SymbolTable.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zelk::as11 {
 
-size_t NoCaseHash::operator()(std::string_view s) const noexcept
-{
-    // FNV-1a over the upper-cased bytes.
-    uint64_t h = 1469598103934665603ull;
-    for (char c : s) {
-        h ^= static_cast<unsigned char>(upperAscii(c));
-        h *= 1099511628211ull;
-    }
-    return static_cast<size_t>(h ^ (h >> 29));
-}
+namespace {
 
-bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexcept
+bool sameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())
         return false;
@@ -26,49 +18,106 @@ bool NoCaseEqual::operator()(std::string_view a, std::string_view b) const noexc
     return true;
 }
 
+} // namespace
+
+uint32_t SymbolTable::hashOf(std::string_view name)
+{
+    // FNV-1a over the upper-cased bytes.
+    uint32_t h = 2166136261u;
+    for (char c : name) {
+        h ^= static_cast<unsigned char>(upperAscii(c));
+        h *= 16777619u;
+    }
+    return h;
+}
+
+// The slot holding the name, or the empty slot where it would go.
+size_t SymbolTable::slotOf(std::string_view name, uint32_t hash) const
+{
+    size_t mask = slots_.size() - 1;
+    size_t i = (hash ^ (hash >> 15)) & mask;
+    for (;;) {
+        uint32_t s = slots_[i];
+        if (s == 0)
+            return i;
+        const Symbol& sym = symbols_[s - 1];
+        if (sym.hash == hash && sameName(sym.name, name))
+            return i;
+        i = (i + 1) & mask;
+    }
+}
+
 Symbol* SymbolTable::find(std::string_view name)
 {
-    auto it = map_.find(name);
-    return it == map_.end() ? nullptr : &it->second;
+    if (slots_.empty())
+        return nullptr;
+    uint32_t s = slots_[slotOf(name, hashOf(name))];
+    return s ? &symbols_[s - 1] : nullptr;
 }
 
 const Symbol* SymbolTable::find(std::string_view name) const
 {
-    auto it = map_.find(name);
-    return it == map_.end() ? nullptr : &it->second;
+    if (slots_.empty())
+        return nullptr;
+    uint32_t s = slots_[slotOf(name, hashOf(name))];
+    return s ? &symbols_[s - 1] : nullptr;
+}
+
+void SymbolTable::grow()
+{
+    std::vector<uint32_t> old = std::move(slots_);
+    slots_.assign(old.empty() ? 1024 : old.size() * 2, 0);
+    size_t mask = slots_.size() - 1;
+    for (uint32_t s : old) {
+        if (s == 0)
+            continue;
+        uint32_t h = symbols_[s - 1].hash;
+        size_t i = (h ^ (h >> 15)) & mask;
+        while (slots_[i] != 0)
+            i = (i + 1) & mask;
+        slots_[i] = s;
+    }
 }
 
 Symbol& SymbolTable::add(std::string_view name, SymbolKind kind, int line)
 {
-    auto [it, inserted] = map_.try_emplace(std::string(name));
-    Symbol& s = it->second;
-    if (inserted) {
-        s.name = std::string(name);
-        s.kind = kind;
-        s.line = line;
-    }
+    if ((symbols_.size() + 1) * 2 > slots_.size())
+        grow();
+    uint32_t h = hashOf(name);
+    size_t i = slotOf(name, h);
+    if (slots_[i] != 0)
+        return symbols_[slots_[i] - 1];
+    Symbol& s = symbols_.emplace_back();
+    s.name = std::string(name);
+    s.kind = kind;
+    s.line = line;
+    s.hash = h;
+    slots_[i] = static_cast<uint32_t>(symbols_.size());
     return s;
+}
+
+void SymbolTable::clear()
+{
+    symbols_.clear();
+    slots_.clear();
 }
 
 std::vector<const Symbol*> SymbolTable::sorted() const
 {
+    std::vector<std::pair<std::string, const Symbol*>> keyed;
+    keyed.reserve(symbols_.size());
+    for (const Symbol& s : symbols_) {
+        std::string key = s.name;
+        for (char& c : key)
+            c = upperAscii(c);
+        keyed.emplace_back(std::move(key), &s);
+    }
+    std::sort(keyed.begin(), keyed.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<const Symbol*> out;
-    out.reserve(map_.size());
-    for (const auto& kv : map_)
-        out.push_back(&kv.second);
-    std::sort(out.begin(), out.end(), [](const Symbol* a, const Symbol* b) {
-        const std::string& x = a->name;
-        const std::string& y = b->name;
-        size_t n = std::min(x.size(), y.size());
-        for (size_t i = 0; i < n; ++i) {
-            char cx = upperAscii(x[i]), cy = upperAscii(y[i]);
-            if (cx != cy)
-                return cx < cy;
-        }
-        if (x.size() != y.size())
-            return x.size() < y.size();
-        return x < y;
-    });
+    out.reserve(keyed.size());
+    for (const auto& k : keyed)
+        out.push_back(k.second);
     return out;
 }
 

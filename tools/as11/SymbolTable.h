@@ -5,9 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace zelk::as11 {
@@ -20,31 +20,31 @@ struct Symbol {
     int line = 0;          // 1-based source line of the (first) definition
     SymbolKind kind = SymbolKind::Label;
     bool known = false;    // value known (an EQU may wait for a later symbol)
+    uint32_t hash = 0;     // of the upper-cased name
 };
 
-// Case-insensitive hashing and comparison for heterogeneous lookup.
-struct NoCaseHash {
-    using is_transparent = void;
-    size_t operator()(std::string_view s) const noexcept;
-};
-struct NoCaseEqual {
-    using is_transparent = void;
-    bool operator()(std::string_view a, std::string_view b) const noexcept;
-};
-
+// A flat open-addressing index over symbols kept in a deque (so pointers
+// to symbols stay valid while more are added): lookups touch one slot array
+// and one symbol, which matters with a hundred thousand labels.
 class SymbolTable {
 public:
     Symbol* find(std::string_view name);
     const Symbol* find(std::string_view name) const;
-    // Adds a new symbol; the caller has checked that the name is free.
+    // Adds a new symbol, or returns the existing one of that name.
     Symbol& add(std::string_view name, SymbolKind kind, int line);
-    void clear() { map_.clear(); }
-    size_t size() const { return map_.size(); }
+    void clear();
+    size_t size() const { return symbols_.size(); }
     // All symbols sorted by upper-cased name (for the listing).
     std::vector<const Symbol*> sorted() const;
 
+    static uint32_t hashOf(std::string_view name);
+
 private:
-    std::unordered_map<std::string, Symbol, NoCaseHash, NoCaseEqual> map_;
+    size_t slotOf(std::string_view name, uint32_t hash) const;
+    void grow();
+
+    std::deque<Symbol> symbols_;
+    std::vector<uint32_t> slots_;  // 0 = empty, else index + 1 into symbols_
 };
 
 inline char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
