@@ -9,7 +9,7 @@ namespace {
 
 class Add8 : public testing::TestWithParam<Row> {};
 TEST_P(Add8, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Arithmetic, Add8, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexArithmetic, Add8, testing::Values(
     Row{.name = "ADDA_imm_noHalfCarry", .code = {0x8B, 0x08}, .before = {.a = 0x00},
         .after = {.a = 0x08}, .pcAfter = 0x8002},
     Row{.name = "ADDA_imm_halfCarryFromBit3", .code = {0x8B, 0x08}, .before = {.a = 0x08},
@@ -41,7 +41,7 @@ INSTANTIATE_TEST_SUITE_P(Arithmetic, Add8, testing::Values(
 
 class Sub8 : public testing::TestWithParam<Row> {};
 TEST_P(Sub8, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Arithmetic, Sub8, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexArithmetic, Sub8, testing::Values(
     Row{.name = "SBCB_imm_borrowNoOverflow", .code = {0xC2, 0x01}, .before = {.a = 0x80, .b = 0x00},
         .after = {.a = 0x80, .b = 0xFF, .ccr = N | C}, .pcAfter = 0x8002},
     Row{.name = "CMPA_imm_borrowNegative", .code = {0x81, 0x81}, .before = {.a = 0x80},
@@ -68,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Arithmetic, Sub8, testing::Values(
 
 class Logic : public testing::TestWithParam<Row> {};
 TEST_P(Logic, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Arithmetic, Logic, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexArithmetic, Logic, testing::Values(
     Row{.name = "ANDA_ext_clearsVKeepsC", .code = {0xB4, 0x12, 0x34}, .before = {.a = 0xF0, .ccr = V | C},
         .memory = {{0x1234, 0x3C}}, .after = {.a = 0x30, .ccr = C},
         .events = {R(0x1234, 0x3C)}, .pcAfter = 0x8003},
@@ -95,7 +95,7 @@ INSTANTIATE_TEST_SUITE_P(Arithmetic, Logic, testing::Values(
 
 class Unary : public testing::TestWithParam<Row> {};
 TEST_P(Unary, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Arithmetic, Unary, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexArithmetic, Unary, testing::Values(
     Row{.name = "NEGA_minimum", .code = {0x40}, .before = {.a = 0x80},
         .after = {.a = 0x80, .ccr = N | V | C}, .pcAfter = 0x8001},
     Row{.name = "NEGA_zeroClearsC", .code = {0x40}, .before = {.a = 0x00, .ccr = C},
@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Arithmetic, Unary, testing::Values(
 
 class MemoryUnary : public testing::TestWithParam<Row> {};
 TEST_P(MemoryUnary, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Arithmetic, MemoryUnary, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexArithmetic, MemoryUnary, testing::Values(
     Row{.name = "INC_ext_readsTwice", .code = {0x7C, 0x12, 0x34},
         .memory = {{0x1234, 0x7F}}, .after = {.ccr = N | V},
         .events = {R(0x1234, 0x7F), R(0x1234, 0x7F), W(0x1234, 0x80)}, .pcAfter = 0x8003},
@@ -192,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(Arithmetic, MemoryUnary, testing::Values(
 
 class WordArithmetic : public testing::TestWithParam<Row> {};
 TEST_P(WordArithmetic, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Arithmetic, WordArithmetic, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexArithmetic, WordArithmetic, testing::Values(
     Row{.name = "ADDD_imm_carryOverflowZero", .code = {0xC3, 0x80, 0x00}, .before = {.a = 0x80},
         .after = {.ccr = Z | V | C}, .pcAfter = 0x8003},
     Row{.name = "ADDD_ext_readsLowFirst", .code = {0xF3, 0x12, 0x34}, .before = {.b = 0x01, .ccr = H},
@@ -279,7 +279,7 @@ INSTANTIATE_TEST_SUITE_P(Arithmetic, WordArithmetic, testing::Values(
 
 class MultiplyDivide : public testing::TestWithParam<Row> {};
 TEST_P(MultiplyDivide, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Arithmetic, MultiplyDivide, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexArithmetic, MultiplyDivide, testing::Values(
     Row{.name = "MUL_bit7Clear", .code = {0x3D}, .before = {.a = 0x0C, .b = 0x0A, .ccr = C},
         .after = {.a = 0x00, .b = 0x78}, .pcAfter = 0x8001},
     Row{.name = "MUL_bit7SetKeepsNZ", .code = {0x3D}, .before = {.a = 0x10, .b = 0x08, .ccr = N | Z},
@@ -310,7 +310,7 @@ INSTANTIATE_TEST_SUITE_P(Arithmetic, MultiplyDivide, testing::Values(
 
 class ConditionCodeOps : public testing::TestWithParam<Row> {};
 TEST_P(ConditionCodeOps, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(Arithmetic, ConditionCodeOps, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexArithmetic, ConditionCodeOps, testing::Values(
     Row{.name = "TAP_keepsXSet", .code = {0x06}, .before = {.a = 0x00, .ccr = 0xFF},
         .after = {.a = 0x00, .ccr = X}, .pcAfter = 0x8001},
     Row{.name = "TAP_cannotSetX", .code = {0x06}, .before = {.a = 0xFF},

@@ -22,7 +22,7 @@ TEST_P(Branch, FollowsCondition)
     runRow(Row{.name = t.name, .code = {t.opcode, 0x10}, .before = {.ccr = t.ccr},
                .after = {.ccr = t.ccr}, .pcAfter = t.taken ? 0x8012 : 0x8002});
 }
-INSTANTIATE_TEST_SUITE_P(ControlFlow, Branch, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexControlFlow, Branch, testing::Values(
     BranchCase{"BRA", 0x20, 0, true},
     BranchCase{"BRN", 0x21, 0xFF, false},
     BranchCase{"BHI_taken", 0x22, N | V, true},
@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(ControlFlow, Branch, testing::Values(
 
 class BranchOffsets : public testing::TestWithParam<Row> {};
 TEST_P(BranchOffsets, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(ControlFlow, BranchOffsets, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexControlFlow, BranchOffsets, testing::Values(
     Row{.name = "BNE_toItself", .code = {0x26, 0xFE}, .pcAfter = 0x8000},
     Row{.name = "BRA_furthestBack", .code = {0x20, 0x80}, .pcAfter = 0x7F82},
     Row{.name = "BRA_furthestForward", .code = {0x20, 0x7F}, .pcAfter = 0x8081},
@@ -88,7 +88,7 @@ INSTANTIATE_TEST_SUITE_P(ControlFlow, BranchOffsets, testing::Values(
 
 class BitChange : public testing::TestWithParam<Row> {};
 TEST_P(BitChange, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(ControlFlow, BitChange, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexControlFlow, BitChange, testing::Values(
     Row{.name = "BSET_dir", .code = {0x14, 0x20, 0x81}, .before = {.ccr = V | C},
         .memory = {{0x20, 0x02}}, .after = {.ccr = N | C},
         .events = {R(0x20, 0x02), W(0x20, 0x83)}, .pcAfter = 0x8003},
@@ -111,7 +111,7 @@ INSTANTIATE_TEST_SUITE_P(ControlFlow, BitChange, testing::Values(
 
 class JumpCall : public testing::TestWithParam<Row> {};
 TEST_P(JumpCall, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(ControlFlow, JumpCall, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexControlFlow, JumpCall, testing::Values(
     Row{.name = "JMP_ext", .code = {0x7E, 0x12, 0x34}, .before = {.ccr = 0xFF},
         .after = {.ccr = 0xFF}, .pcAfter = 0x1234},
     Row{.name = "JMP_idxX", .code = {0x6E, 0x10}, .before = {.ix = 0x2000},
@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(ControlFlow, JumpCall, testing::Values(
 
 class Stack : public testing::TestWithParam<Row> {};
 TEST_P(Stack, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(ControlFlow, Stack, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexControlFlow, Stack, testing::Values(
     Row{.name = "PSHA", .code = {0x36}, .before = {.a = 0x12, .ccr = 0x0F, .sp = 0x00FF},
         .after = {.a = 0x12, .ccr = 0x0F, .sp = 0x00FE}, .events = {W(0x00FF, 0x12)}, .pcAfter = 0x8001},
     Row{.name = "PSHB_atZero", .code = {0x37}, .before = {.b = 0x34, .sp = 0x0000},
@@ -201,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(ControlFlow, Stack, testing::Values(
 
 class Special : public testing::TestWithParam<Row> {};
 TEST_P(Special, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(ControlFlow, Special, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexControlFlow, Special, testing::Values(
     Row{.name = "NOP", .code = {0x01}, .before = {.a = 1, .b = 2, .ccr = 3, .ix = 4, .iy = 5, .sp = 6},
         .after = {.a = 1, .b = 2, .ccr = 3, .ix = 4, .iy = 5, .sp = 6}, .pcAfter = 0x8001},
     Row{.name = "SWI_stacksNothing", .code = {0x3F}, .before = {.a = 1, .ccr = 0, .sp = 0x00FF},
@@ -225,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(ControlFlow, Special, testing::Values(
 ), RowName());
 
 // STOP with S clear keeps the processor on it however often it is stepped.
-TEST(ControlFlowStop, RepeatedStepsStayOnStop)
+TEST(KorvexStop, RepeatedStepsStayOnStop)
 {
     Host host;
     host.cpu.setPC(0x4000);
@@ -238,7 +238,7 @@ TEST(ControlFlowStop, RepeatedStepsStayOnStop)
 }
 
 // A call and its return bring the program counter back behind the call.
-TEST(ControlFlowCall, JsrThenRtsReturnsBehindCall)
+TEST(KorvexCall, JsrThenRtsReturnsBehindCall)
 {
     Host host;
     host.cpu.setPC(0xC000);

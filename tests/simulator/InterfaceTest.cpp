@@ -27,7 +27,7 @@ void recordWrite(void* user, int32_t address, int16_t value)
     static_cast<Recorder*>(user)->events.push_back(W(address, value));
 }
 
-TEST(Interface, NullHandleIsANoOp)
+TEST(KorvexInterface, NullHandleIsANoOp)
 {
     int16_t a = 0x12, b = 0x34, ccr = 0x56;
     int32_t ix = 0x1111, iy = 0x2222, sp = 0x3333;
@@ -44,7 +44,7 @@ TEST(Interface, NullHandleIsANoOp)
     EXPECT_EQ(sp, 0x3333);
 }
 
-TEST(Interface, NoCallbacksReadLowByteOfAddressAndIgnoreWrites)
+TEST(KorvexInterface, NoCallbacksReadLowByteOfAddressAndIgnoreWrites)
 {
     KorvexInstance* k = korvexCreate();
     ASSERT_NE(k, nullptr);
@@ -60,7 +60,7 @@ TEST(Interface, NoCallbacksReadLowByteOfAddressAndIgnoreWrites)
     korvexDestroy(k);
 }
 
-TEST(Interface, NullCallbacksAfterRealOnesFallBack)
+TEST(KorvexInterface, NullCallbacksAfterRealOnesFallBack)
 {
     Host host;
     host.mem[0x1234] = 0x99;
@@ -73,7 +73,7 @@ TEST(Interface, NullCallbacksAfterRealOnesFallBack)
     EXPECT_EQ(host.mem[0x1234], 0x99);
 }
 
-TEST(Interface, UnansweredReadReturnsLowByteOfAddressSent)
+TEST(KorvexInterface, UnansweredReadReturnsLowByteOfAddressSent)
 {
     Korvex cpu;
     Recorder rec;
@@ -90,7 +90,7 @@ TEST(Interface, UnansweredReadReturnsLowByteOfAddressSent)
     EXPECT_EQ(rec.events, (std::vector<Event>{R(0x1234, -1), R(0xFFFF, -1), R(0, -1)}));
 }
 
-TEST(Interface, HostAnswerIsCutToEightBits)
+TEST(KorvexInterface, HostAnswerIsCutToEightBits)
 {
     Korvex cpu;
     cpu.setCallbacks([](void*, int32_t, int16_t* v) { *v = 0x7F81; }, nullptr, nullptr);
@@ -101,7 +101,7 @@ TEST(Interface, HostAnswerIsCutToEightBits)
     EXPECT_EQ(ccr, N);
 }
 
-TEST(Interface, UpperBytesIgnoredOnEntryAndReturnedAsZero)
+TEST(KorvexInterface, UpperBytesIgnoredOnEntryAndReturnedAsZero)
 {
     Host host;
     int16_t a = 0x1234, b = static_cast<int16_t>(0xFF80), ccr = 0x0101;
@@ -131,7 +131,7 @@ TEST(Interface, UpperBytesIgnoredOnEntryAndReturnedAsZero)
     EXPECT_EQ(host.mem[0x11], 0xCD);
 }
 
-TEST(Interface, NullRegisterPointersReadZeroAndAreNotWritten)
+TEST(KorvexInterface, NullRegisterPointersReadZeroAndAreNotWritten)
 {
     Host host;
     host.mem[0x0001] = 0x77;
@@ -152,7 +152,7 @@ TEST(Interface, NullRegisterPointersReadZeroAndAreNotWritten)
     EXPECT_EQ(host.events, (std::vector<Event>{W(0x0000, 0x00), R(0x0001, 0x77)}));
 }
 
-TEST(Interface, UserPointerReachesItsOwnHost)
+TEST(KorvexInterface, UserPointerReachesItsOwnHost)
 {
     Host first, second;
     first.mem[0x20] = 0x11;
@@ -166,7 +166,7 @@ TEST(Interface, UserPointerReachesItsOwnHost)
     EXPECT_EQ(second.events.size(), 1u);
 }
 
-TEST(Interface, ProgramCounterStartsAtZeroPersistsAndIsPerInstance)
+TEST(KorvexInterface, ProgramCounterStartsAtZeroPersistsAndIsPerInstance)
 {
     Host one, two;
     EXPECT_EQ(one.cpu.pc(), 0);
@@ -182,7 +182,7 @@ TEST(Interface, ProgramCounterStartsAtZeroPersistsAndIsPerInstance)
     EXPECT_EQ(two.cpu.pc(), 0x10000);
 }
 
-TEST(Interface, IndexWrapIsLeftToTheHost)
+TEST(KorvexInterface, IndexWrapIsLeftToTheHost)
 {
     Host host;
     Regs r{.ix = 0xFFFF};
@@ -199,7 +199,7 @@ TEST(Interface, IndexWrapIsLeftToTheHost)
     EXPECT_EQ(r.ix, 0x0004);
 }
 
-TEST(Interface, IdentityStrings)
+TEST(KorvexInterface, IdentityStrings)
 {
     EXPECT_STREQ(korvexVersion(), "1.0");
     const char* about = korvexAboutText();

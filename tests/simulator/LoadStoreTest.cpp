@@ -8,7 +8,7 @@ namespace {
 
 class Load8 : public testing::TestWithParam<Row> {};
 TEST_P(Load8, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(LoadStore, Load8, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexLoadStore, Load8, testing::Values(
     Row{.name = "LDAA_imm_negative", .code = {0x86, 0x80}, .before = {.ccr = V | C},
         .after = {.a = 0x80, .ccr = N | C}, .pcAfter = 0x8002},
     Row{.name = "LDAA_dir", .code = {0x96, 0x10}, .before = {.a = 0x55},
@@ -37,7 +37,7 @@ INSTANTIATE_TEST_SUITE_P(LoadStore, Load8, testing::Values(
 
 class Store8 : public testing::TestWithParam<Row> {};
 TEST_P(Store8, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(LoadStore, Store8, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexLoadStore, Store8, testing::Values(
     Row{.name = "STAA_dir_zero", .code = {0x97, 0x40}, .before = {.ccr = N | V},
         .after = {.ccr = Z}, .events = {W(0x40, 0x00)}, .pcAfter = 0x8002},
     Row{.name = "STAA_ext", .code = {0xB7, 0x60, 0x03}, .before = {.a = 0x81},
@@ -58,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(LoadStore, Store8, testing::Values(
 
 class WordLoadStore : public testing::TestWithParam<Row> {};
 TEST_P(WordLoadStore, Executes) { runRow(GetParam()); }
-INSTANTIATE_TEST_SUITE_P(LoadStore, WordLoadStore, testing::Values(
+INSTANTIATE_TEST_SUITE_P(KorvexLoadStore, WordLoadStore, testing::Values(
     Row{.name = "LDD_dir_readsLowFirst", .code = {0xDC, 0x40},
         .memory = {{0x40, 0x12}, {0x41, 0x34}}, .after = {.a = 0x12, .b = 0x34},
         .events = {R(0x41, 0x34), R(0x40, 0x12)}, .pcAfter = 0x8002},

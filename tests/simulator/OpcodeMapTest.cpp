@@ -131,7 +131,7 @@ void checkOpcode(int page, int op, int length)
     EXPECT_LE(res.regs.ccr, 255);
 }
 
-TEST(OpcodeMap, EveryPage1Opcode)
+TEST(KorvexOpcodeMap, EveryPage1Opcode)
 {
     int defined = 0;
     for (int op = 0; op < 256; ++op) {
@@ -145,19 +145,19 @@ TEST(OpcodeMap, EveryPage1Opcode)
     EXPECT_EQ(defined, 231);
 }
 
-TEST(OpcodeMap, EveryPage18Opcode)
+TEST(KorvexOpcodeMap, EveryPage18Opcode)
 {
     for (int op = 0; op < 256; ++op)
         checkOpcode(0x18, op, prefixedLength(0x18, op));
 }
 
-TEST(OpcodeMap, EveryPage1AOpcode)
+TEST(KorvexOpcodeMap, EveryPage1AOpcode)
 {
     for (int op = 0; op < 256; ++op)
         checkOpcode(0x1A, op, prefixedLength(0x1A, op));
 }
 
-TEST(OpcodeMap, EveryPageCDOpcode)
+TEST(KorvexOpcodeMap, EveryPageCDOpcode)
 {
     for (int op = 0; op < 256; ++op)
         checkOpcode(0xCD, op, prefixedLength(0xCD, op));
@@ -165,7 +165,7 @@ TEST(OpcodeMap, EveryPageCDOpcode)
 
 // A prefix page repeats its page-1 instruction with the other index
 // register: the same operation on the same data gives the same result.
-TEST(OpcodeMap, Page18MirrorsPage1WithIY)
+TEST(KorvexOpcodeMap, Page18MirrorsPage1WithIY)
 {
     for (int op = 0; op < 256; ++op) {
         if (prefixedLength(0x18, op) == 0 || op == 0x6E || op == 0xAD || op == 0x1E || op == 0x1F)

@@ -91,7 +91,7 @@ TEST_P(RandomSteps, StayWithinTheContract)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Random, RandomSteps, testing::Values(1u, 2u, 3u, 20261207u));
+INSTANTIATE_TEST_SUITE_P(KorvexRandom, RandomSteps, testing::Values(1u, 2u, 3u, 20261207u));
 
 } // namespace
 } // namespace korvextest
