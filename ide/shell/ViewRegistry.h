@@ -61,10 +61,12 @@ struct ExtensionRegistrar {
 
 } // namespace zelk
 
-#define ZELK_REGISTER_VIEW(cls, menuItem, prefix, factory)                              \
+// The factory / function may contain commas (lambdas): they are the
+// variadic tail.
+#define ZELK_REGISTER_VIEW(cls, menuItem, prefix, ...)                                 \
     static const ::zelk::detail::ViewRegistrar zelkViewRegistrar_##cls(                  \
         ::zelk::ViewInfo{QStringLiteral(#cls), QStringLiteral(menuItem),                \
-                         QStringLiteral(prefix), factory, {}})
+                         QStringLiteral(prefix), __VA_ARGS__, {}})
 
-#define ZELK_REGISTER_EXTENSION(name, fn)                                               \
-    static const ::zelk::detail::ExtensionRegistrar zelkExtensionRegistrar_##name(fn)
+#define ZELK_REGISTER_EXTENSION(name, ...)                                              \
+    static const ::zelk::detail::ExtensionRegistrar zelkExtensionRegistrar_##name(__VA_ARGS__)
