@@ -34,6 +34,21 @@ AssembleTitles assembleTitles(std::string_view targetTitle)
     return t;
 }
 
+AssembleAction assembleAction(std::string_view targetTitle, const fs::path& currentDir)
+{
+    if (targetTitle.empty())
+        return AssembleAction::AskForFile;
+    std::error_code ec;
+    if (fs::is_regular_file(currentDir / fs::path(std::string(targetTitle)), ec))
+        return AssembleAction::Assemble;
+    return AssembleAction::Nothing;
+}
+
+std::string asmSaveQuestion(std::string_view editorTitle)
+{
+    return "Save " + std::string(editorTitle) + " ?";
+}
+
 std::string assemblyDoneMessage(const AssembleTitles& titles)
 {
     const std::string lineBreak = "\n\r";

@@ -36,6 +36,22 @@ struct AssembleTitles {
 std::string assembleBaseName(std::string_view title);
 AssembleTitles assembleTitles(std::string_view targetTitle);
 
+// What the Assemble menu command and the toolbar button do with the
+// remembered target title: assemble it when it names a file in the current
+// directory, ask for a file with the Assemble dialog when there is no title,
+// and nothing when the title's file is gone.
+enum class AssembleAction { Assemble, AskForFile, Nothing };
+AssembleAction assembleAction(std::string_view targetTitle, const std::filesystem::path& currentDir);
+
+// The save question before assembling an editor with unsaved changes.
+std::string asmSaveQuestion(std::string_view editorTitle);
+inline constexpr const char* AsmSaveCaption = "Tarvine - Assemble File";
+// The Assemble and Load Symbols file dialogs.
+inline constexpr const char* AssembleDialogTitle = "Assemble";
+inline constexpr const char* AssembleDialogFilter = "Assembly Source (*.asm)|*.asm|All Files (*.*)|*.*";
+inline constexpr const char* LoadSymbolsDialogTitle = "Load Symbols";
+inline constexpr const char* LoadSymbolsDialogFilter = "Listing Files (*.lst)|*.lst|All Files (*.*)|*.*";
+
 // The text of the "Assembling Done" box.
 std::string assemblyDoneMessage(const AssembleTitles& titles);
 inline constexpr const char* AssemblyDoneCaption = "Tarvine - Assembling Done";

@@ -4,6 +4,7 @@
 
 #include "link/Conversions.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -113,7 +114,37 @@ bool SymbolTable::append(SymbolEntry entry)
     if (entries_.size() >= MaxEntries)
         return false;
     entries_.push_back(std::move(entry));
+    indexed_ = false;
     return true;
+}
+
+void SymbolTable::buildIndex() const
+{
+    byValue_.resize(entries_.size());
+    for (size_t i = 0; i < entries_.size(); ++i)
+        byValue_[i] = static_cast<uint32_t>(i);
+    std::stable_sort(byValue_.begin(), byValue_.end(),
+                     [this](uint32_t a, uint32_t b) { return entries_[a].Value < entries_[b].Value; });
+    indexed_ = true;
+}
+
+const SymbolEntry* SymbolTable::sourceFor(int32_t address, const uint8_t* bytes, int length) const
+{
+    if (length < 0 || length > listing::MaxCodeBytes || (length > 0 && !bytes))
+        return nullptr;
+    if (!indexed_)
+        buildIndex();
+    auto lower = std::lower_bound(byValue_.begin(), byValue_.end(), address,
+                                  [this](uint32_t i, int32_t v) { return entries_[i].Value < v; });
+    const SymbolEntry* found = nullptr;
+    for (auto it = lower; it != byValue_.end() && entries_[*it].Value == address; ++it) {
+        const SymbolEntry& e = entries_[*it];
+        if (e.CodeLength != length)
+            continue;
+        if (std::equal(bytes, bytes + length, e.Code.begin()))
+            found = &e;  // later entries in table order win
+    }
+    return found;
 }
 
 int32_t SymbolTable::FindSymbol(std::string& name) const

@@ -52,7 +52,11 @@ public:
     auto begin() const { return entries_.begin(); }
     auto end() const { return entries_.end(); }
 
-    void clear() { entries_.clear(); }
+    void clear()
+    {
+        entries_.clear();
+        indexed_ = false;
+    }
     // Appends an entry unless the table is full; returns whether it did.
     bool append(SymbolEntry entry);
 
@@ -63,8 +67,21 @@ public:
     // The same lookup on a copy of the name.
     int32_t lookup(std::string_view name) const;
 
+    // The disassembler's source line for an instruction: the entry whose
+    // Value is `address`, whose CodeLength is `length` and whose first
+    // `length` Code bytes equal `bytes`; when several match, the last in
+    // table order. Null when none does (data lines, CodeLength 0, never
+    // match an instruction of length 1 or more).
+    const SymbolEntry* sourceFor(int32_t address, const uint8_t* bytes, int length) const;
+
 private:
+    void buildIndex() const;
+
     std::vector<SymbolEntry> entries_;
+    // Entry indexes sorted by Value, then by table order; built on first
+    // use after a change.
+    mutable std::vector<uint32_t> byValue_;
+    mutable bool indexed_ = false;
 };
 
 // Outcome of loading a listing.

@@ -39,6 +39,18 @@ TEST(AssembleTitles, DoneMessage)
               "Assembly Source:\tprog.asm\n\rListing (Symbol):\tprog.lst\n\rMachine Code:\tprog.s19");
 }
 
+TEST(AssembleCommand, ActionFromTheRememberedTitle)
+{
+    TempDir dir;
+    writeFile(dir.path() / "prog.asm", "");
+    EXPECT_EQ(assembleAction("prog.asm", dir.path()), AssembleAction::Assemble);
+    EXPECT_EQ(assembleAction("", dir.path()), AssembleAction::AskForFile);
+    EXPECT_EQ(assembleAction("gone.asm", dir.path()), AssembleAction::Nothing);
+    fs::remove(dir.path() / "prog.asm");
+    EXPECT_EQ(assembleAction("prog.asm", dir.path()), AssembleAction::Nothing);
+    EXPECT_EQ(asmSaveQuestion("prog.asm"), "Save prog.asm ?");
+}
+
 TEST(AssembleTools, MissingAssemblerThenScript)
 {
     TempDir dir;

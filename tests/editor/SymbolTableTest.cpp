@@ -283,3 +283,41 @@ TEST(LoadSymbols, RandomlyDamagedListingsNeverFail)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SourceFor, MatchesAddressLengthAndBytesLastEntryWins)
+{
+    SymbolTable t = load(lst("0001", "E000", {"86", "12"}, "START LDAA #$12") + "\n" +
+                         lst("0002", "E002", {"20", "FE"}, "LOOP BRA LOOP") + "\n" +
+                         lst("0003", "E000", {"86", "12"}, "AGAIN LDAA #$12 again") + "\n" +
+                         lst("0004", "E004", {"01", "02"}, "TAB FCB 1,2") + "\n" +
+                         lst("0005", "0100", {"39"}, " RTS"));
+    const uint8_t ldaa[] = {0x86, 0x12};
+    const uint8_t other[] = {0x86, 0x13};
+    const uint8_t bra[] = {0x20, 0xFE};
+    const uint8_t data[] = {0x01, 0x02};
+    const uint8_t rts[] = {0x39};
+
+    const SymbolEntry* e = t.sourceFor(0xE000, ldaa, 2);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->Source, "AGAIN LDAA #$12 again");
+    EXPECT_EQ(t.sourceFor(0xE000, other, 2), nullptr) << "the code changed since the listing";
+    EXPECT_EQ(t.sourceFor(0xE000, ldaa, 1), nullptr) << "another length";
+    EXPECT_EQ(t.sourceFor(0xE001, ldaa, 2), nullptr);
+    ASSERT_NE(t.sourceFor(0xE002, bra, 2), nullptr);
+    EXPECT_EQ(t.sourceFor(0xE002, bra, 2)->Label, "LOOP");
+    EXPECT_EQ(t.sourceFor(0xE004, data, 2), nullptr) << "data lines carry no code";
+    ASSERT_NE(t.sourceFor(0x0100, rts, 1), nullptr);
+    EXPECT_EQ(t.sourceFor(0x0100, rts, 6), nullptr);
+    EXPECT_EQ(t.sourceFor(0x0100, nullptr, 1), nullptr);
+
+    // The index follows a reload.
+    std::istringstream in(lst("0001", "E002", {"20", "FE"}, "NEW BRA NEW"));
+    LoadSymbols(in, t);
+    EXPECT_EQ(t.sourceFor(0xE000, ldaa, 2), nullptr);
+    ASSERT_NE(t.sourceFor(0xE002, bra, 2), nullptr);
+    EXPECT_EQ(t.sourceFor(0xE002, bra, 2)->Label, "NEW");
+}
+
+} // namespace
