@@ -287,6 +287,26 @@ MovedResults moveResults(const fs::path& scratchDir, const fs::path& sourceDir, 
     return moved;
 }
 
+std::string sourceConflictMessage(const fs::path& sourceDir, const AssembleTitles& titles, const fs::path& scratchDir)
+{
+    const std::string refusal = "Can't Assemble " + titles.target + " (Same Name As Its Results) !";
+    for (const std::string* result : {&titles.listing, &titles.error, &titles.machineCode})
+        if (*result == titles.target)
+            return refusal;
+    std::error_code ec;
+    const fs::path source = sourceDir / titles.target;
+    for (const char* name : {scratch::Marker, scratch::Source, scratch::Listing, scratch::Errors,
+                             scratch::MachineCode}) {
+        if (fs::equivalent(source, scratchDir / name, ec))
+            return refusal;
+    }
+    // The results of a source named like the scratch files, in the scratch
+    // directory, would be the scratch files themselves.
+    if (titles.base == "Temp$$$" && fs::equivalent(sourceDir, scratchDir, ec))
+        return refusal;
+    return {};
+}
+
 AssembleOutcome FileAssemble(const AssembleRequest& request, CommandRunner& runner)
 {
     AssembleOutcome out;
@@ -305,6 +325,10 @@ AssembleOutcome FileAssemble(const AssembleRequest& request, CommandRunner& runn
                          : request.scratchDir;
     if (out.scratchDir.empty() || !directoryWritable(out.scratchDir))
         return fail(AssembleStatus::NoScratch, "Can't Write Assembler Files !");
+
+    if (std::string conflict = sourceConflictMessage(request.sourceDir, out.titles, out.scratchDir);
+        !conflict.empty())
+        return fail(AssembleStatus::Refused, conflict);
 
     std::string error;
     if (!deleteScratchFiles(out.scratchDir, error))

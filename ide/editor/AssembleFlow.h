@@ -161,6 +161,7 @@ enum class AssembleStatus {
     Failed,       // a file step failed (message says which)
     StartFailed,  // the script could not be started
     TimedOut,     // no marker within markerTimeout
+    Refused,      // the source would be lost: it carries a result or scratch name
 };
 
 struct AssembleOutcome {
@@ -178,6 +179,13 @@ struct AssembleOutcome {
     std::string errorSourcePath;
     std::string errorSourceTitle;
 };
+
+// Why the source cannot be assembled without losing it, or empty: a source
+// whose title is one of its own result titles (prog.lst) would be deleted as
+// a stale result, and the scratch copy "Temp$$$.asm" itself would be
+// deleted before it is copied.
+std::string sourceConflictMessage(const std::filesystem::path& sourceDir, const AssembleTitles& titles,
+                                  const std::filesystem::path& scratchDir);
 
 // FileAssemble without its windows: steps 1-14 of the command. The caller
 // then loads the symbols (listingPath) and shows the "Assembling Done" box

@@ -277,6 +277,38 @@ TEST(FileAssemble, MissingSourceAndFailedStart)
     EXPECT_EQ(out.message, "No such file or directory !");
 }
 
+TEST(FileAssemble, SourcesThatWouldBeLostAreRefused)
+{
+    struct Case {
+        const char* title;
+        bool inProgramDir;
+    } cases[] = {
+        {"prog.lst", false}, {"prog.err", false}, {"prog.s19", false}, {"Temp$$$.asm", true}, {"Temp$$$.txt", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title);
+        Fixture s;
+        fs::path dir = c.inProgramDir ? s.program.path() : s.source.path();
+        s.request.sourceDir = dir;
+        s.request.targetTitle = c.title;
+        writeFile(dir / c.title, "precious source\n");
+        FakeRunner runner;
+        runner.results = {{scratch::Listing, "L"}};
+        AssembleOutcome out = FileAssemble(s.request, runner);
+        EXPECT_EQ(out.status, AssembleStatus::Refused);
+        EXPECT_EQ(out.message, std::string("Can't Assemble ") + c.title + " (Same Name As Its Results) !");
+        EXPECT_EQ(runner.starts, 0);
+        EXPECT_EQ(readFile(dir / c.title), "precious source\n");
+    }
+    // The same titles elsewhere are ordinary sources.
+    Fixture s;
+    s.request.targetTitle = "Temp$$$.asm";
+    writeFile(s.source.path() / "Temp$$$.asm", "fine\n");
+    FakeRunner runner;
+    EXPECT_EQ(FileAssemble(s.request, runner).status, AssembleStatus::Done);
+    EXPECT_EQ(runner.seenSource, "fine\n");
+}
+
 TEST(FileAssemble, ScriptThatNeverFinishesTimesOut)
 {
     Fixture s;
