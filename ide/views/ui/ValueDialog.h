@@ -1,0 +1,42 @@
+// The common frame of the small number dialogs: a modal dialog with OK and
+// "Cancel", a help context number for F1, and the refusal of an invalid entry
+// (empty the box, show the message, keep the dialog open with the focus in
+// the box).
+#pragma once
+
+#include "link/Notifier.h"
+#include "views/ValueDialogs.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+namespace zelk {
+
+class ValueDialog : public QDialog {
+    Q_OBJECT
+public:
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+    void setHelpContext(int context);
+    int helpContext() const;
+
+    // The font the dialogs use for typed numbers.
+    static QFont fixedFont();
+
+protected:
+    ValueDialog(DialogFields& fields, QWidget* parent);
+    // Builds the OK / Cancel column beside `body` and wires them.
+    void finishLayout(QLayout* body);
+    // OK was pressed (button or Enter).
+    virtual void cmdOKClick() = 0;
+    // Empties box, shows the message of check, returns the focus to box.
+    void refuse(QLineEdit* box, const DialogCheck& check);
+    void keyPressEvent(QKeyEvent* e) override;
+
+    DialogFields& fields_;
+};
+
+} // namespace zelk

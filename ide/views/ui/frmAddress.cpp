@@ -1,0 +1,64 @@
+// The Go To Address dialog.
+#include "views/ui/frmAddress.h"
+
+#include "editor/SymbolTable.h"
+#include "shell/frmMain.h"
+#include "views/ui/DialogShared.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace zelk {
+
+frmAddress::frmAddress(DialogFields& fields, QWidget* parent, const SymbolTable* symbols)
+    : ValueDialog(fields, parent), symbols_(symbols)
+{
+    setObjectName(QStringLiteral("frmAddress"));
+    setWindowTitle(QStringLiteral("Go To Address"));
+
+    lbAdr = new QLabel(QStringLiteral("Address:"));
+    lbAdr->setObjectName(QStringLiteral("lbAdr"));
+    txtAdr = new QLineEdit;
+    txtAdr->setObjectName(QStringLiteral("txtAdr"));
+    txtAdr->setFont(fixedFont());
+    txtAdr->setMaxLength(GoToAddressMaxLength);
+    lbAdr->setBuddy(txtAdr);
+
+    auto* body = new QVBoxLayout;
+    body->addWidget(lbAdr);
+    body->addWidget(txtAdr);
+    body->addStretch(1);
+    finishLayout(body);
+    txtAdr->setFocus();
+}
+
+void frmAddress::cmdOKClick()
+{
+    const SymbolTable& table = symbols_ ? *symbols_ : sharedSymbols();
+    const DialogCheck c = checkGoToAddress(txtAdr->text().toStdString(), table);
+    switch (c.verdict) {
+    case DialogVerdict::Refocus:
+        txtAdr->setFocus();
+        return;
+    case DialogVerdict::Refuse:
+        fields_.DialogValue = -1;
+        // The window the user was going to move comes to the front, so the
+        // message is seen over it.
+        if (frmMain* m = frmMain::instance())
+            if (QMdiSubWindow* sub = m->mdiArea()->activeSubWindow())
+                sub->raise();
+        refuse(txtAdr, c);
+        return;
+    case DialogVerdict::Accept:
+        fields_.DialogValue = c.value;
+        fields_.DialogOK = true;
+        accept();
+        return;
+    }
+}
+
+} // namespace zelk

@@ -1,0 +1,81 @@
+// The Watch dialog.
+#include "views/ui/frmWatchAdr.h"
+
+#include "editor/SymbolTable.h"
+#include "shell/frmMain.h"
+#include "views/ui/DialogShared.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace zelk {
+
+frmWatchAdr::frmWatchAdr(DialogFields& fields, QWidget* parent, const SymbolTable* symbols)
+    : ValueDialog(fields, parent), symbols_(symbols)
+{
+    setObjectName(QStringLiteral("frmWatchAdr"));
+    setWindowTitle(QStringLiteral("Watch"));
+    setHelpContext(350);
+
+    auto* lbAdr = new QLabel(QStringLiteral("&Address:"));
+    lbAdr->setObjectName(QStringLiteral("lbAdr"));
+    txtAdr = new QLineEdit;
+    txtAdr->setObjectName(QStringLiteral("txtAdr"));
+    txtAdr->setFont(fixedFont());
+    txtAdr->setMaxLength(WatchAddressMaxLength);
+    txtAdr->setText(QString::fromStdString(fields_.DialogText));
+    txtAdr->selectAll();
+    lbAdr->setBuddy(txtAdr);
+
+    auto* frame = new QGroupBox(QStringLiteral("Data Type"));
+    optWord = new QRadioButton(QStringLiteral("&Word"));
+    optWord->setObjectName(QStringLiteral("optWord"));
+    optByte = new QRadioButton(QStringLiteral("&Byte"));
+    optByte->setObjectName(QStringLiteral("optByte"));
+    (fields_.DialogIsWord ? optWord : optByte)->setChecked(true);
+    auto* types = new QHBoxLayout(frame);
+    types->addWidget(optWord);
+    types->addWidget(optByte);
+
+    auto* body = new QVBoxLayout;
+    body->addWidget(lbAdr);
+    body->addWidget(txtAdr);
+    body->addWidget(frame);
+    body->addStretch(1);
+    finishLayout(body);
+    txtAdr->setFocus();
+}
+
+void frmWatchAdr::cmdOKClick()
+{
+    const SymbolTable& table = symbols_ ? *symbols_ : sharedSymbols();
+    const DialogCheck c = checkWatchAddress(txtAdr->text().toStdString(), table);
+    switch (c.verdict) {
+    case DialogVerdict::Refocus:
+        txtAdr->setFocus();
+        return;
+    case DialogVerdict::Refuse:
+        fields_.DialogValue = -1;
+        fields_.DialogName.clear();
+        if (frmMain* m = frmMain::instance())
+            if (QWidget* w = m->viewWidget(QStringLiteral("mnuViewWatch")))
+                if (QWidget* sub = w->parentWidget())
+                    sub->raise();
+        refuse(txtAdr, c);
+        return;
+    case DialogVerdict::Accept:
+        fields_.DialogValue = c.value;
+        fields_.DialogName = c.name;
+        fields_.DialogIsWord = optWord->isChecked();
+        fields_.DialogOK = true;
+        accept();
+        return;
+    }
+}
+
+} // namespace zelk
