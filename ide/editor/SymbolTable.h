@@ -84,6 +84,13 @@ private:
     mutable bool indexed_ = false;
 };
 
+// FindSymbol as the dialogs call it: upper-cases `name` in place and returns
+// the value of its first entry in `table`, or -1.
+inline int32_t FindSymbol(const SymbolTable& table, std::string& name)
+{
+    return table.FindSymbol(name);
+}
+
 // Outcome of loading a listing.
 struct SymbolLoadResult {
     bool ok = true;          // false: the file could not be opened or read

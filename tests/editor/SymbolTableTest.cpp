@@ -321,3 +321,38 @@ TEST(SourceFor, MatchesAddressLengthAndBytesLastEntryWins)
 }
 
 } // namespace
+
+namespace {
+
+// A stream buffer that hands out its text and then fails as a disk read would.
+class FailingBuf : public std::streambuf {
+public:
+    explicit FailingBuf(std::string text) : text_(std::move(text))
+    {
+        setg(text_.data(), text_.data(), text_.data() + text_.size());
+    }
+
+protected:
+    int_type underflow() override { throw std::ios_base::failure("Input/output error"); }
+
+private:
+    std::string text_;
+};
+
+TEST(LoadSymbols, ReadErrorKeepsTheEntriesReadBeforeIt)
+{
+    FailingBuf buf(lst("0001", "E000", {"39"}, "A RTS") + "\n" + lst("0002", "E001", {"39"}, "B RTS") + "\n" +
+                   lst("0003", "E002", {"39"}, "C RT"));
+    std::istream in(&buf);
+    SymbolTable t;
+    SymbolLoadResult r = LoadSymbols(in, t);
+    EXPECT_FALSE(r.ok);
+    EXPECT_NE(r.error.find("Input/output error"), std::string::npos) << r.error;
+    ASSERT_EQ(t.count(), 2u);
+    EXPECT_EQ(t[1].Label, "B");
+    std::string name = "b";
+    EXPECT_EQ(FindSymbol(t, name), 0xE001);
+    EXPECT_EQ(name, "B");
+}
+
+} // namespace
