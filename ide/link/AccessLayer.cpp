@@ -240,13 +240,14 @@ void AccessLayer::fillRegisterImage()
         std::copy(b.begin(), b.end(), registerImage.begin());
 }
 
-void AccessLayer::fillCodeWindow(CodeWindow& window, int32_t base)
+void AccessLayer::fillCodeWindow(CodeWindow& window, int32_t base, bool watch)
 {
     base &= 0xFFFF;
     if (simulatorMode()) {
         sim_.read(base, window.bytes.data(), CodeWindow::Size, true);
         window.base = base;
-        sim_.watchCodeWindow(base);
+        if (watch)
+            sim_.watchCodeWindow(base);
         linkReady_ = true;
         return;
     }

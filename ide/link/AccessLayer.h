@@ -103,9 +103,11 @@ public:
     // refresh cycle's fill for the register-block windows).
     void fillRegisterImage();
 
-    // Fills a code window at base for a caller that decodes on its own (run
-    // control); in simulator mode the target then watches it for writes.
-    void fillCodeWindow(CodeWindow& window, int32_t base);
+    // Fills a code window at base for a caller that decodes on its own.
+    // With watch set (run control's window; only one window is watched at a
+    // time) the simulator then reports writes into it through
+    // simulator().codeWindowIntactFlag().
+    void fillCodeWindow(CodeWindow& window, int32_t base, bool watch = false);
 
     // ---- Shared state -------------------------------------------------------
     CpuRegisters regs;                       // the one CPU register record

@@ -26,7 +26,7 @@ ExecutionControl::ExecutionControl(AccessLayer& link, BreakpointTable& breakpoin
 const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
 {
     pc &= 0xFFFF;
-    link_.fillCodeWindow(window_, pc);
+    link_.fillCodeWindow(window_, pc, true);
     windowValid_ = link_.linkReady() && window_.base == pc;
     windowMode_ = link_.mode();
     if (link_.simulatorMode()) {

@@ -166,6 +166,19 @@ TEST_F(StepIntoTest, CodeWrittenThroughTheAccessLayerIsDecodedAfresh)
     EXPECT_EQ(link.regs.A, 0x22);
 }
 
+TEST_F(StepIntoTest, AnotherWindowFilledMeanwhileDoesNotHideAWrite)
+{
+    load(0xC000, {0x01, 0x86, 0x11});
+    link.regs.PC = 0xC000;
+    control.StepInto();
+    CodeWindow other;
+    link.fillCodeWindow(other, 0x2000);  // a view decoding elsewhere
+    link.InProgram();
+    link.OutByte(0xC002, 0x33);
+    control.StepInto();
+    EXPECT_EQ(link.regs.A, 0x33);
+}
+
 TEST_F(StepIntoTest, StraightCodeRunsAcrossManyWindows)
 {
     for (int a = 0xC000; a < 0xC000 + 700; ++a)

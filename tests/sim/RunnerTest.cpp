@@ -230,3 +230,64 @@ TEST_F(RunnerTest, BadUsageFails)
 }
 
 } // namespace
+
+#ifdef AS11_PATH
+namespace {
+
+// Assembles source with as11 into dir; returns the S-record file's path.
+std::string assemble(const fs::path& dir, const std::string& name, const std::string& source)
+{
+    const fs::path asmFile = dir / (name + ".asm");
+    std::ofstream(asmFile, std::ios::binary) << source;
+    const std::string cmd = std::string(AS11_PATH) + " -q " + quoted(asmFile.string());
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << name;
+    return (dir / (name + ".s19")).string();
+}
+
+TEST_F(RunnerTest, AssembledProgramPrintsThroughTheIoUnit)
+{
+    const std::string file = assemble(dir, "hello",
+                                      "IOOUT   EQU     $6003\n"
+                                      "        ORG     $E000\n"
+                                      "START   LDS     #$00FF\n"
+                                      "        LDX     #TEXT\n"
+                                      "LOOP    LDAA    0,X\n"
+                                      "        BEQ     DONE\n"
+                                      "        BSR     PUT\n"
+                                      "        INX\n"
+                                      "        BRA     LOOP\n"
+                                      "DONE    BRA     DONE\n"
+                                      "PUT     STAA    IOOUT\n"
+                                      "        RTS\n"
+                                      "TEXT    FCC     'HELLO'\n"
+                                      "        FCB     0\n"
+                                      "        ORG     $FFFE\n"
+                                      "        FDB     START\n");
+    const RunResult r = run(quoted(file));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "HELLO");
+    EXPECT_NE(r.err.find("branch to itself"), std::string::npos) << r.err;
+}
+
+TEST_F(RunnerTest, EveryExampleAssemblesAndRuns)
+{
+    int examples = 0;
+    for (const auto& entry : fs::directory_iterator(EXAMPLES_DIR)) {
+        if (entry.path().extension() != ".asm")
+            continue;
+        ++examples;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream source;
+        source << in.rdbuf();
+        const std::string name = entry.path().stem().string();
+        const std::string file = assemble(dir, name, source.str());
+        const RunResult r = run("--max-steps 200000 " + quoted(file), "A");
+        EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+        EXPECT_NE(r.err.find("PC="), std::string::npos) << name << ": " << r.err;
+        EXPECT_EQ(r.err.find("could not be predicted"), std::string::npos) << name << ": " << r.err;
+    }
+    EXPECT_GT(examples, 0);
+}
+
+} // namespace
+#endif
