@@ -113,6 +113,28 @@ TEST(Robustness, TangledEquatesStayBounded)
     expectWellFormed(r);
 }
 
+TEST(Robustness, BitInstructionWithEndlessEmptyFields)
+{
+    std::string src = " BSET";
+    for (int i = 0; i < 500000; ++i)
+        src += " ,";
+    AssemblyResult r = assemble(src + "\n BRCLR" + std::string(1000000, ',') + "\n");
+    ASSERT_EQ(r.errors.size(), 2u) << r.errorText().substr(0, 300);
+    EXPECT_NE(r.errors[0].message.find("missing operand"), std::string::npos);
+}
+
+TEST(Robustness, ErrorCountIsCapped)
+{
+    std::string src;
+    for (size_t i = 0; i < maxErrors + 500; ++i)
+        src += " BOGUS\n";
+    AssemblyResult r = assemble(src);
+    ASSERT_EQ(r.errors.size(), maxErrors + 1);
+    EXPECT_EQ(r.errors[maxErrors - 1].message, "unknown mnemonic BOGUS");
+    EXPECT_EQ(r.errors.back().message, "too many errors: later ones are not listed");
+    EXPECT_EQ(r.errors.back().line, static_cast<int>(maxErrors) + 1);
+}
+
 TEST(Robustness, ManyEmptyLines)
 {
     AssemblyResult r = assemble(std::string(2000000, '\n') + " BOGUS\n");

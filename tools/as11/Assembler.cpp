@@ -129,6 +129,15 @@ bool isIndexRegister(std::string_view s, char& reg)
 
 // The items of a bit instruction's operand: fields separated by commas or
 // blanks. Empty pieces are dropped except a leading one (",X $40").
+void appendBitItems(std::string_view field, std::vector<std::string_view>& items, bool& first)
+{
+    splitCommas(field, [&](std::string_view piece) {
+        if (!piece.empty() || (first && items.empty()))
+            items.push_back(piece);
+        first = false;
+    });
+}
+
 std::vector<std::string_view> bitItems(std::string_view operand)
 {
     std::vector<std::string_view> items;
@@ -141,11 +150,7 @@ std::vector<std::string_view> bitItems(std::string_view operand)
         size_t end = fieldEnd(operand, pos);
         if (end == pos)
             end = pos + 1;  // a stray ';' inside a gathered operand
-        splitCommas(operand.substr(pos, end - pos), [&](std::string_view piece) {
-            if (!piece.empty() || (first && items.empty()))
-                items.push_back(piece);
-            first = false;
-        });
+        appendBitItems(operand.substr(pos, end - pos), items, first);
         pos = end;
     }
     return items;
@@ -412,14 +417,18 @@ void Assembler::parseFields(Line& line)
     if (line.forms && (line.forms->isBitSetClear() || line.forms->isBitBranch())) {
         // Gather blank-separated fields until the operand is complete:
         // address[,X|Y] mask [target], with commas or blanks between.
+        // Items are collected field by field, so a line of thousands of
+        // empty fields costs linear time.
         size_t need = line.forms->isBitBranch() ? 3 : 2;
         size_t start = pos, end = pos;
+        std::vector<std::string_view> items;
+        bool first = true;
         while (pos < t.size() && t[pos] != ';') {
             size_t fe = fieldEnd(t, pos);
             if (fe == pos)
                 break;
             end = fe;
-            std::vector<std::string_view> items = bitItems(t.substr(start, end - start));
+            appendBitItems(t.substr(pos, fe - pos), items, first);
             char reg;
             size_t want = need + ((items.size() >= 2 && isIndexRegister(items[1], reg)) ? 1 : 0);
             if (items.size() >= want)
@@ -970,8 +979,10 @@ void Assembler::error(std::string message)
     // Several independent faults in one line are all useful, but a line of
     // garbage must not flood the error listing.
     constexpr int maxErrorsPerLine = 8;
-    if (errorsThisLine_++ >= maxErrorsPerLine)
+    if (errorsThisLine_++ >= maxErrorsPerLine || result_.errors.size() > maxErrors)
         return;
+    if (result_.errors.size() == maxErrors)
+        message = "too many errors: later ones are not listed";
     result_.errors.push_back({currentLine_, std::move(message)});
 }
 

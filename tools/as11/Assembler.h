@@ -20,6 +20,10 @@ struct AssemblerOptions {
     bool symbolTableInListing = true; // append the sorted symbol table
 };
 
+// Errors reported per assembly; a last error line says when more were
+// dropped (a file of garbage must not produce a gigabyte of messages).
+constexpr size_t maxErrors = 20000;
+
 struct AssemblyError {
     int line = 0;          // 1-based source line
     std::string message;
