@@ -240,14 +240,12 @@ void AccessLayer::fillRegisterImage()
         std::copy(b.begin(), b.end(), registerImage.begin());
 }
 
-void AccessLayer::fillCodeWindow(CodeWindow& window, int32_t base, bool watch)
+void AccessLayer::fillCodeWindow(CodeWindow& window, int32_t base)
 {
     base &= 0xFFFF;
     if (simulatorMode()) {
         sim_.read(base, window.bytes.data(), CodeWindow::Size, true);
         window.base = base;
-        if (watch)
-            sim_.watchCodeWindow(base);
         linkReady_ = true;
         return;
     }

@@ -104,10 +104,7 @@ public:
     void fillRegisterImage();
 
     // Fills a code window at base for a caller that decodes on its own.
-    // With watch set (run control's window; only one window is watched at a
-    // time) the simulator then reports writes into it through
-    // simulator().codeWindowIntactFlag().
-    void fillCodeWindow(CodeWindow& window, int32_t base, bool watch = false);
+    void fillCodeWindow(CodeWindow& window, int32_t base);
 
     // ---- Shared state -------------------------------------------------------
     CpuRegisters regs;                       // the one CPU register record

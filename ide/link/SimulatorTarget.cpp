@@ -55,8 +55,6 @@ void SimulatorTarget::writeMemory(void* user, int32_t address, int16_t value)
     const uint32_t a = static_cast<uint32_t>(address) & 0xFFFF;
     const uint8_t v = static_cast<uint8_t>(value);
     self->mem_[a] = v;
-    if (((a - self->watchBase_) & 0xFFFF) < 256) [[unlikely]]
-        self->watchIntact_ = false;
     if (a == OutData && self->ioActive_) [[unlikely]]
         self->ioWrite(a, v);
 }
@@ -87,17 +85,6 @@ void SimulatorTarget::poke(int32_t address, uint8_t value)
 {
     const uint32_t a = static_cast<uint32_t>(address) & 0xFFFF;
     mem_[a] = value;
-    touched(a, 1);
-}
-
-void SimulatorTarget::watchCodeWindow(int32_t base)
-{
-    watchBase_ = static_cast<uint32_t>(base) & 0xFFFF;
-    watchIntact_ = true;
-    // $0000-$0008 (the register save area, rewritten after every step)
-    // lies inside the copy when the copy starts at or above $FF00 and wraps,
-    // or starts at $0000-$0008.
-    watchSaveArea_ = watchBase_ <= 8 || watchBase_ > 0xFF00;
 }
 
 bool SimulatorTarget::read(int32_t address, uint8_t* out, int count, bool /*codeWindow*/)
@@ -121,7 +108,6 @@ void SimulatorTarget::copyIn(int32_t address, const uint8_t* data, int count)
         return;
     for (int i = 0; i < count; ++i)
         mem_[(a + static_cast<uint32_t>(i)) & 0xFFFF] = data[i];
-    touched(a, count);
 }
 
 bool SimulatorTarget::write(int32_t address, const uint8_t* data, int count)
@@ -139,7 +125,6 @@ bool SimulatorTarget::program(int32_t address, const uint8_t* data, int count)
 bool SimulatorTarget::erase()
 {
     std::memset(mem_.get() + 0xE000, 0xFF, 0x2000);
-    touched(0xE000, 0x2000);
     return true;
 }
 
@@ -169,8 +154,6 @@ bool SimulatorTarget::step(CpuRegisters& regs, const uint8_t instr[5], StepKind 
     } else {
         regs.storeSaveArea(m);
     }
-    if (watchSaveArea_)
-        watchIntact_ = false;
     return true;
 }
 

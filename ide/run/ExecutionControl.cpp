@@ -2,6 +2,7 @@
 #include "run/ExecutionControl.h"
 
 #include "code/Decoder.h"
+#include "code/OpcodeFacts.h"
 
 #include <chrono>
 #include <cstdio>
@@ -26,15 +27,10 @@ ExecutionControl::ExecutionControl(AccessLayer& link, BreakpointTable& breakpoin
 const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
 {
     pc &= 0xFFFF;
-    link_.fillCodeWindow(window_, pc, true);
+    link_.fillCodeWindow(window_, pc);
     windowValid_ = link_.linkReady() && window_.base == pc;
     windowMode_ = link_.mode();
-    if (link_.simulatorMode()) {
-        windowIntact_ = link_.simulator().codeWindowIntactFlag();
-    } else {
-        boardWindowIntact_ = true;
-        windowIntact_ = &boardWindowIntact_;
-    }
+    boardWindowIntact_ = true;
     return window_;
 }
 
@@ -46,10 +42,15 @@ bool ExecutionControl::StepInto()
     const CodeWindow& w = codeAt(pc);
     if (!link_.linkReady())
         return false;
-    clockCounter += CycleCount(w, pc);
+    // One look at the opcode facts gives the cycle count (as CycleCount)
+    // and the length (as instructionLength) that MakeStep will need.
+    const uint32_t k = static_cast<uint32_t>(pc - w.base) & 0xFFFF;  // <= 251: PC..PC+4 are in the window
+    const uint8_t opcode = w.bytes[k];
+    const uint8_t page = prefixPage[opcode];
+    const OpcodeFacts& facts = opcodeFacts[page][page ? w.bytes[k + 1] : opcode];
+    clockCounter += facts.cycles;
 
     // Returns need the stack bytes above SP (RTS: SP+1..2, RTI: SP+8..9).
-    const uint8_t opcode = w.at(pc);
     const uint8_t* stack = nullptr;
     if (opcode == OpRTS || opcode == OpRTI) {
         link_.InStack();
@@ -102,6 +103,7 @@ bool ExecutionControl::StepInto()
     }
     lastStep_.executed = executeFlag;
     stepKind = StepKind::StepInto;
+    knownLength_ = facts.length;
     MakeStep();
     return link_.linkReady();
 }
@@ -120,11 +122,13 @@ void ExecutionControl::MakeStep()
     ViewHooks& hooks = link_.hooks();
     const bool fromPrediction = nextFromPrediction_;
     nextFromPrediction_ = false;
+    const int knownLength = knownLength_;
+    knownLength_ = 0;
 
     if (link_.simulatorMode()) {
         if (executeFlag) {
             const int32_t pc = regs.PC & 0xFFFF;
-            const int len = instructionLength(codeAt(pc), pc);
+            const int len = knownLength ? knownLength : instructionLength(codeAt(pc), pc);
             SimulatorTarget& sim = link_.simulator();
             const uint8_t* image = sim.image();
             uint8_t instr[5] = {1, 1, 1, 1, 1};

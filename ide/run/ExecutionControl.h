@@ -23,6 +23,7 @@
 #include "run/BreakpointTable.h"
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string>
 
@@ -129,15 +130,31 @@ public:
     const StepInfo& lastStep() const { return lastStep_; }
     StopReason lastStop() const { return lastStop_; }
 
-    // The code window run control decodes from, refilled when PC..PC+4 is
-    // not inside it or its bytes may have changed (a write into it in
-    // simulator mode; any board step outside Play).
+    // The code window run control decodes from, with PC..PC+4 current:
+    // refilled when they are not inside it; in simulator mode those five
+    // bytes are copied from the image on every call (whatever wrote memory
+    // meanwhile), on the board the window is re-read before a single step
+    // (the program may have written into it) and during Play only when PC
+    // leaves it. Bytes beyond PC+4 may be stale.
     const CodeWindow& codeAt(int32_t pc)
     {
+        pc &= 0xFFFF;
         const uint32_t offset = static_cast<uint32_t>(pc - window_.base) & 0xFFFF;
-        if (offset <= CodeWindow::Size - 5 && windowValid_ && *windowIntact_ && windowMode_ == link_.mode())
-            [[likely]]
-            return window_;
+        if (offset <= CodeWindow::Size - 5 && windowValid_ && windowMode_ == link_.mode()) [[likely]] {
+            if (windowMode_ == TargetMode::Simulator) {
+                const uint8_t* image = link_.image();
+                uint8_t* bytes = window_.bytes.data() + offset;
+                if (pc <= 0xFFFB) {
+                    std::memcpy(bytes, image + pc, 5);
+                } else {
+                    for (int i = 0; i < 5; ++i)
+                        bytes[i] = image[(pc + i) & 0xFFFF];
+                }
+                return window_;
+            }
+            if (boardWindowIntact_)
+                return window_;
+        }
         return refillCodeWindow(pc);
     }
 
@@ -167,16 +184,14 @@ private:
     CodeWindow window_;
     bool windowValid_ = false;
     TargetMode windowMode_ = TargetMode::Simulator;
-    // Points at the simulator's intact flag for the window, or at
-    // boardWindowIntact_: on the board the window is re-read before a single
-    // step (the program may have written into it), during Play only when PC
-    // leaves it.
-    const bool* windowIntact_ = &boardWindowIntact_;
     bool boardWindowIntact_ = false;
     // RTI executed by the target: PC continues at the predicted return
     // address, not after the instruction.
     bool nextFromPrediction_ = false;
     int32_t predictedNext_ = 0;
+    // Length of the instruction at PC when StepInto already looked it up
+    // for MakeStep (0 = look it up).
+    int knownLength_ = 0;
     int32_t stepOverTarget_ = 0;  // board Step Over: the call's entry
     int32_t stepOutReturn_ = 0;   // board Step Out: the original return address
     StepInfo lastStep_;

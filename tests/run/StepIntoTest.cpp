@@ -3,6 +3,9 @@
 // register save area follows; the clock counter and the refresh hooks.
 #include "RunTestSupport.h"
 
+#include "code/Decoder.h"
+#include "code/Prediction.h"
+
 using namespace zelk;
 using namespace zelk::test;
 
@@ -166,6 +169,16 @@ TEST_F(StepIntoTest, CodeWrittenThroughTheAccessLayerIsDecodedAfresh)
     EXPECT_EQ(link.regs.A, 0x22);
 }
 
+TEST_F(StepIntoTest, CodeWrittenStraightIntoTheImageIsDecodedAfresh)
+{
+    load(0xC000, {0x01, 0x86, 0x11});
+    link.regs.PC = 0xC000;
+    control.StepInto();
+    link.image()[0xC002] = 0x44;
+    control.StepInto();
+    EXPECT_EQ(link.regs.A, 0x44);
+}
+
 TEST_F(StepIntoTest, AnotherWindowFilledMeanwhileDoesNotHideAWrite)
 {
     load(0xC000, {0x01, 0x86, 0x11});
@@ -199,6 +212,51 @@ TEST_F(StepIntoTest, InstructionAcrossTheTopOfMemory)
     control.StepInto();
     EXPECT_EQ(link.regs.A, 0x5A);
     EXPECT_EQ(link.regs.PC, 0x0001);
+}
+
+// Every instruction the target executes, on each page (undefined opcodes
+// included): PC advances by the decoder's length and the clock by
+// CycleCount, whatever shortcut the step takes to find them.
+TEST_F(StepIntoTest, ExecutedInstructionsAdvanceByTheirLengthAndCycles)
+{
+    const uint8_t prefixes[] = {0x00, 0x18, 0x1A, 0xCD};
+    for (uint8_t prefix : prefixes) {
+        for (int op = 0; op < 256; ++op) {
+            if (prefix == 0 && (op == 0x18 || op == 0x1A || op == 0xCD))
+                continue;
+            CodeWindow w;
+            w.base = 0xC000;
+            int n = 0;
+            if (prefix)
+                w.bytes[n++] = prefix;
+            w.bytes[n++] = static_cast<uint8_t>(op);
+            // Operand bytes that keep every effective address away from
+            // the code: direct $80, indexed offset $80 from X = Y = $0100,
+            // extended $0180; bit branches with mask $00 (BRSET taken,
+            // BRCLR not), branch offsets $10.
+            for (int i = n; i < 8; ++i)
+                w.bytes[static_cast<size_t>(i)] = 0x01;
+            w.bytes[static_cast<size_t>(n)] = 0x80;
+            link.regs = CpuRegisters{};
+            link.regs.PC = 0xC000;
+            link.regs.SP = 0x0200;
+            link.regs.IX = link.regs.IY = 0x0100;
+            std::copy(w.bytes.begin(), w.bytes.begin() + 8, link.image() + 0xC000);
+            int32_t p = 0xC000, next = 0;
+            bool taken = false, isCall = false, isReturn = false;
+            PredictNext(w, link.regs, link.image() + 0x0200, nullptr, p, true, next, taken, isCall, isReturn);
+            const bool rti = prefix == 0 && op == 0x3B;
+            const bool bitBranch = (prefix == 0 && (op == 0x12 || op == 0x13 || op == 0x1E || op == 0x1F)) ||
+                                   (prefix == 0x18 && (op == 0x1E || op == 0x1F));
+            if (taken || isCall || isReturn || rti || bitBranch)
+                continue;  // not executed by the target, or a PC of its own
+            control.clockCounter = 0;
+            ASSERT_TRUE(control.StepInto()) << std::hex << int(prefix) << " " << op;
+            EXPECT_EQ(link.regs.PC, 0xC000 + instructionLength(w, 0xC000)) << std::hex << int(prefix) << " " << op;
+            EXPECT_EQ(control.clockCounter, CycleCount(w, 0xC000)) << std::hex << int(prefix) << " " << op;
+            EXPECT_TRUE(control.lastStep().executed);
+        }
+    }
 }
 
 TEST_F(StepIntoTest, EachStepRefreshesAndShowsTheClock)
