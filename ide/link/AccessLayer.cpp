@@ -159,6 +159,12 @@ void AccessLayer::InProgram()
 
 void AccessLayer::InStack()
 {
+    if (simulatorMode()) {
+        linkReady_ = true;
+        sim_.read(regs.SP & 0xFFFF, stackBuffer.data(), static_cast<int>(stackBuffer.size()), false);
+        reportStatus();
+        return;
+    }
     if (!ensureLink())
         return;
     readInto(regs.SP & 0xFFFF, stackBuffer.data(), static_cast<int32_t>(stackBuffer.size()));
@@ -198,6 +204,11 @@ void AccessLayer::OutBytes(int32_t address, const uint8_t* data, int32_t count)
 {
     if (!linkReady_ || count <= 0)
         return;
+    if (simulatorMode()) {
+        sim_.write(address, data, count);
+        reportStatus();
+        return;
+    }
     Target& t = target();
     for (int32_t done = 0; done < count && linkReady_; done += 255) {
         const int n = static_cast<int>(std::min<int32_t>(255, count - done));

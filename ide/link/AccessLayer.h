@@ -125,7 +125,11 @@ public:
 private:
     bool ensureLink() { return FindBoard(); }
     bool readInto(int32_t address, uint8_t* out, int32_t count, bool codeWindow = false);
-    void reportStatus() { hooks_->BoardStatus(); }
+    void reportStatus()
+    {
+        if (hasHooks())
+            hooks_->BoardStatus();
+    }
 
     Notifier* notifier_;
     ViewHooks* hooks_;

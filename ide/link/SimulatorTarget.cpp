@@ -1,30 +1,11 @@
 // The simulator target (see SimulatorTarget.h).
 #include "link/SimulatorTarget.h"
 
-#include <array>
-#include <bit>
-#include <cstddef>
 #include <cstring>
 
 namespace zelk {
 
 namespace {
-
-// The eight CCR flags of CpuRegisters for every CCR value, so that a step
-// stores them in one 8-byte copy instead of eight shifts and masks.
-struct FlagTable {
-    std::array<std::array<bool, 8>, 256> flags{};
-    constexpr FlagTable()
-    {
-        for (int v = 0; v < 256; ++v)
-            for (int bit = 0; bit < 8; ++bit)
-                flags[v][bit] = (v >> bit) & 1;
-    }
-};
-constexpr FlagTable flagTable;
-
-static_assert(offsetof(CpuRegisters, S) - offsetof(CpuRegisters, C) == 7,
-              "the CCR flags of CpuRegisters must be eight adjacent booleans, C first");
 
 constexpr uint32_t InFresh = 0x6000;
 constexpr uint32_t InData = 0x6001;
@@ -130,30 +111,7 @@ bool SimulatorTarget::erase()
 
 bool SimulatorTarget::step(CpuRegisters& regs, const uint8_t instr[5], StepKind /*kind*/)
 {
-    int16_t a = regs.A, b = regs.B, ccr = regs.CCR;
-    int32_t ix = regs.IX, iy = regs.IY, sp = regs.SP;
-    korvex_.Step(&a, &b, &ix, &iy, &sp, &ccr, instr[0], instr[1], instr[2], instr[3], instr[4]);
-
-    regs.A = static_cast<uint8_t>(a);
-    regs.B = static_cast<uint8_t>(b);
-    regs.IX = ix & 0xFFFF;
-    regs.IY = iy & 0xFFFF;
-    regs.SP = sp & 0xFFFF;
-    regs.CCR = static_cast<uint8_t>(ccr);
-    std::memcpy(&regs.C, flagTable.flags[regs.CCR].data(), 8);
-
-    // Register save area $0000-$0008: A, B, IX, IY, SP big-endian, CCR.
-    uint8_t* m = mem_.get();
-    if constexpr (std::endian::native == std::endian::little) {
-        const uint64_t packed = uint64_t(regs.A) | uint64_t(regs.B) << 8
-                              | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.IX))) << 16
-                              | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.IY))) << 32
-                              | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.SP))) << 48;
-        std::memcpy(m, &packed, 8);
-        m[8] = regs.CCR;
-    } else {
-        regs.storeSaveArea(m);
-    }
+    execute(regs, instr);
     return true;
 }
 

@@ -8,10 +8,31 @@
 
 #include "Korvex.hpp"
 
+#include <array>
+#include <bit>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace zelk {
+
+namespace detail {
+// The eight CCR flags of CpuRegisters for every CCR value, so that a step
+// stores them in one 8-byte copy instead of eight shifts and masks.
+struct FlagTable {
+    std::array<std::array<bool, 8>, 256> flags{};
+    constexpr FlagTable()
+    {
+        for (int v = 0; v < 256; ++v)
+            for (int bit = 0; bit < 8; ++bit)
+                flags[static_cast<size_t>(v)][static_cast<size_t>(bit)] = (v >> bit) & 1;
+    }
+};
+inline constexpr FlagTable flagTable;
+static_assert(offsetof(CpuRegisters, S) - offsetof(CpuRegisters, C) == 7,
+              "the CCR flags of CpuRegisters must be eight adjacent booleans, C first");
+} // namespace detail
 
 class SimulatorTarget final : public Target {
 public:
@@ -28,6 +49,38 @@ public:
     bool program(int32_t address, const uint8_t* data, int count) override;
     bool erase() override;
     bool step(CpuRegisters& regs, const uint8_t instr[5], StepKind kind) override;
+
+    // step() without the virtual call, for run control's hot path: Korvex
+    // executes instr with regs, the results go back into regs (IX, IY, SP
+    // reduced to 16 bits, the flags unpacked) and into the register save
+    // area $0000-$0008.
+    void execute(CpuRegisters& regs, const uint8_t instr[5])
+    {
+        int16_t a = regs.A, b = regs.B, ccr = regs.CCR;
+        int32_t ix = regs.IX, iy = regs.IY, sp = regs.SP;
+        korvex_.Step(&a, &b, &ix, &iy, &sp, &ccr, instr[0], instr[1], instr[2], instr[3], instr[4]);
+
+        regs.A = static_cast<uint8_t>(a);
+        regs.B = static_cast<uint8_t>(b);
+        regs.IX = ix & 0xFFFF;
+        regs.IY = iy & 0xFFFF;
+        regs.SP = sp & 0xFFFF;
+        regs.CCR = static_cast<uint8_t>(ccr);
+        std::memcpy(&regs.C, detail::flagTable.flags[regs.CCR].data(), 8);
+
+        // Register save area: A, B, IX, IY, SP big-endian, CCR.
+        uint8_t* m = mem_.get();
+        if constexpr (std::endian::native == std::endian::little) {
+            const uint64_t packed = uint64_t(regs.A) | uint64_t(regs.B) << 8
+                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.IX))) << 16
+                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.IY))) << 32
+                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.SP))) << 48;
+            std::memcpy(m, &packed, 8);
+            m[8] = regs.CCR;
+        } else {
+            regs.storeSaveArea(m);
+        }
+    }
 
     // The memory image, $0000-$FFFF, initially all zero.
     uint8_t* image() { return mem_.get(); }

@@ -118,38 +118,52 @@ void ExecutionControl::MakeStep()
 {
     if (!link_.linkReady())
         return;
+    if (link_.simulatorMode())
+        makeStepSimulated();
+    else
+        makeStepBoard();
+}
+
+// Simulator: Korvex executes the instruction against the image (the
+// register save area follows), then PC advances by the length.
+inline void ExecutionControl::makeStepSimulated()
+{
     CpuRegisters& regs = link_.regs;
-    ViewHooks& hooks = link_.hooks();
     const bool fromPrediction = nextFromPrediction_;
     nextFromPrediction_ = false;
     const int knownLength = knownLength_;
     knownLength_ = 0;
-
-    if (link_.simulatorMode()) {
-        if (executeFlag) {
-            const int32_t pc = regs.PC & 0xFFFF;
-            const int len = knownLength ? knownLength : instructionLength(codeAt(pc), pc);
-            SimulatorTarget& sim = link_.simulator();
-            const uint8_t* image = sim.image();
-            uint8_t instr[5] = {1, 1, 1, 1, 1};
-            for (int k = 0; k < len; ++k)
-                instr[k] = image[(pc + k) & 0xFFFF];
-            sim.step(regs, instr, stepKind);
-            regs.PC = fromPrediction ? predictedNext_ : (pc + len) & 0xFFFF;
-        }
-        if (link_.hasHooks()) {
-            if (playRunning)
-                hooks.RefreshCpuWindow();
-            else
-                hooks.Refresh();
-            hooks.ClockCountUpdate();
-        }
-        return;
+    if (executeFlag) {
+        const int32_t pc = regs.PC & 0xFFFF;
+        const int len = knownLength ? knownLength : instructionLength(codeAt(pc), pc);
+        SimulatorTarget& sim = link_.simulator();
+        const uint8_t* image = sim.image();
+        uint8_t instr[5] = {1, 1, 1, 1, 1};
+        for (int k = 0; k < len; ++k)
+            instr[k] = image[(pc + k) & 0xFFFF];
+        sim.execute(regs, instr);
+        regs.PC = fromPrediction ? predictedNext_ : (pc + len) & 0xFFFF;
     }
+    if (link_.hasHooks()) {
+        ViewHooks& hooks = link_.hooks();
+        if (playRunning)
+            hooks.RefreshCpuWindow();
+        else
+            hooks.Refresh();
+        hooks.ClockCountUpdate();
+    }
+}
 
-    // Board: the monitor executes the instruction slot and answers with the
-    // registers. PC is moved before sending, so a failed exchange leaves it
-    // moved (the user sees where the step was going).
+// Board: the monitor executes the instruction slot and answers with the
+// registers. PC is moved before sending, so a failed exchange leaves it
+// moved (the user sees where the step was going).
+void ExecutionControl::makeStepBoard()
+{
+    CpuRegisters& regs = link_.regs;
+    ViewHooks& hooks = link_.hooks();
+    const bool fromPrediction = nextFromPrediction_;
+    nextFromPrediction_ = false;
+    knownLength_ = 0;
     if (executeFlag) {
         const int32_t pc = regs.PC & 0xFFFF;
         const CodeWindow& w = codeAt(pc);

@@ -173,6 +173,8 @@ private:
     };
 
     const CodeWindow& refillCodeWindow(int32_t pc);
+    void makeStepSimulated();
+    [[gnu::noinline]] void makeStepBoard();
     StopReason runLoop(const RunOptions& options, bool animate, uint32_t paceMs);
     StopReason playWithTemporaryBreakpoint(int32_t address, const RunOptions& options);
     void writeSP();
