@@ -2,6 +2,7 @@
 #include "editor/ui/ProgramSymbols.h"
 
 #include "shell/frmMain.h"
+#include "views/ui/DialogShared.h"
 #include "views/ui/frmWatch.h"
 
 #include <QApplication>
@@ -10,11 +11,8 @@
 
 namespace zelk {
 
-SymbolTable& programSymbols()
-{
-    static SymbolTable table;
-    return table;
-}
+// The table the dialogs and the disassembler read.
+SymbolTable& programSymbols() { return sharedSymbols(); }
 
 ProgramFiles& programFiles()
 {

@@ -30,7 +30,8 @@ struct ProgramFiles {
     QString downloadFileName;
 };
 
-// The symbol table of the loaded program (empty at start).
+// The symbol table of the loaded program (empty at start): the one the
+// address dialogs and the disassembler read (sharedSymbols()).
 SymbolTable& programSymbols();
 ProgramFiles& programFiles();
 

@@ -5,7 +5,7 @@
 #include "shell/Settings.h"
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
-#include "views/ui/WatchDialogsDefault.h"
+#include "views/ui/DialogShared.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -27,8 +27,35 @@ WatchList& programWatches()
     return list;
 }
 
-std::function<void(QWidget*, DialogFields&)> WatchDialogs::enterValue = defaultEnterValueDialog;
-std::function<void(QWidget*, DialogFields&)> WatchDialogs::watchAddress = defaultWatchAddressDialog;
+namespace {
+
+void openEnterValue(QWidget* owner, DialogFields& f)
+{
+    int32_t value = 0;
+    f.DialogOK = EnterValue(owner, QString::fromStdString(f.DialogName), QString::fromStdString(f.DialogText),
+                            f.DialogIsWord, value, WatchView::HelpEnterValueWatch);
+    f.DialogValue = value;
+}
+
+void openWatchAddress(QWidget* owner, DialogFields& f)
+{
+    int32_t address = 0;
+    QString name;
+    bool isWord = f.DialogIsWord;
+    // A new watch starts with an empty text; an edit with the row text.
+    const int help = f.DialogText.empty() ? WatchView::HelpAddWatch : WatchView::HelpEditWatch;
+    f.DialogOK = WatchAddress(owner, QString::fromStdString(f.DialogText), address, name, isWord, help);
+    if (f.DialogOK) {
+        f.DialogValue = address;
+        f.DialogName = name.toStdString();
+        f.DialogIsWord = isWord;
+    }
+}
+
+} // namespace
+
+std::function<void(QWidget*, DialogFields&)> WatchDialogs::enterValue = openEnterValue;
+std::function<void(QWidget*, DialogFields&)> WatchDialogs::watchAddress = openWatchAddress;
 
 namespace {
 
@@ -83,7 +110,7 @@ frmWatch::frmWatch(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
 {
     setObjectName(QStringLiteral("frmWatch"));
     setWindowTitle(QStringLiteral("Watch Window"));
-    setProperty("helpContext", 193);
+    setProperty("helpContext", WatchView::HelpEnterValue);
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
     ListView = new WatchListView(*this);
@@ -233,9 +260,7 @@ void frmWatch::mnuEnter()
     QTreeWidgetItem* it = ListView->topLevelItem(i);
     f.DialogText = it ? it->text(1).toStdString() : std::string();
     f.DialogIsWord = list[i].WatchIsWord;
-    setProperty("helpContext", WatchView::HelpEnterValueWatch);
     WatchDialogs::enterValue(this, f);
-    setProperty("helpContext", WatchView::HelpEnterValue);
     if (f.DialogOK) {
         AccessPort port(main_.access());
         if (view_.accessed(list.writeValue(i, f.DialogValue, port)))

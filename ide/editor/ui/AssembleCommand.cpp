@@ -1,0 +1,203 @@
+// The Assemble and Load Symbols commands.
+#include "editor/ui/AssembleCommand.h"
+
+#include "editor/ui/ProgramSymbols.h"
+#include "editor/ui/frmEditor.h"
+#include "editor/ui/frmError.h"
+#include "shell/ViewRegistry.h"
+#include "shell/frmMain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProcess>
+
+#include <memory>
+
+namespace zelk {
+
+QString AssembleSettings::programDir;
+std::chrono::milliseconds AssembleSettings::markerTimeout = std::chrono::seconds(60);
+
+QString AssembleSettings::effectiveProgramDir()
+{
+    return programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
+}
+
+namespace {
+
+// The one script process of the program; a new run replaces a finished one.
+std::unique_ptr<QProcess>& scriptProcess()
+{
+    static std::unique_ptr<QProcess> p;
+    return p;
+}
+
+std::filesystem::path fsPath(const QString& s) { return std::filesystem::path(QFile::encodeName(s).toStdString()); }
+QString qPath(const std::filesystem::path& p) { return QFile::decodeName(QByteArray::fromStdString(p.string())); }
+
+} // namespace
+
+QProcessRunner::~QProcessRunner() = default;
+
+bool QProcessRunner::start(const std::filesystem::path& script, const std::filesystem::path& workDir,
+                           const std::filesystem::path& programDir, std::string& error)
+{
+    auto& p = scriptProcess();
+    if (p && p->state() != QProcess::NotRunning)
+        stop();
+    p = std::make_unique<QProcess>();
+    p->setWorkingDirectory(qPath(workDir));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("ZELK_PROGRAM_DIR"), qPath(programDir));
+    p->setProcessEnvironment(env);
+    p->setStandardInputFile(QProcess::nullDevice());
+    p->setStandardOutputFile(QProcess::nullDevice());
+    p->setStandardErrorFile(QProcess::nullDevice());
+    p->start(QStringLiteral("/bin/sh"), {qPath(script)});
+    if (!p->waitForStarted(5000)) {
+        error = p->errorString().toStdString();
+        return false;
+    }
+    return true;
+}
+
+void QProcessRunner::stop()
+{
+    auto& p = scriptProcess();
+    if (!p || p->state() == QProcess::NotRunning)
+        return;
+    p->kill();
+    p->waitForFinished(2000);
+}
+
+bool AsmSaved(frmMain& m)
+{
+    QAction* save = m.menuItem(QStringLiteral("mnuFileSave"));
+    frmEditor* e = activeEditor(m);
+    if (!save || !save->isEnabled() || !e)
+        return true;
+    const auto answer = EditorPrompts::question(&m, QString::fromLatin1(AsmSaveCaption),
+                                                QString::fromStdString(asmSaveQuestion(e->EditorTitle.toStdString())),
+                                                QMessageBox::Yes | QMessageBox::No, QMessageBox::Information);
+    if (answer != QMessageBox::Yes)
+        return false;
+    m.runCommand(QStringLiteral("mnuFileSave"));
+    return !save->isEnabled();
+}
+
+void mnuFileAssemble(frmMain& m)
+{
+    if (!AsmSaved(m))
+        return;
+    ProgramFiles& files = programFiles();
+    switch (assembleAction(files.assemblyTargetTitle.toStdString(), fsPath(QDir::currentPath()))) {
+    case AssembleAction::Assemble:
+        FileAssemble(m);
+        return;
+    case AssembleAction::Nothing:
+        return;
+    case AssembleAction::AskForFile:
+        break;
+    }
+    int index = 1;
+    const QString path = EditorPrompts::fileDialog(&m, QString::fromLatin1(AssembleDialogTitle),
+                                                   QString::fromLatin1(AssembleDialogFilter), index,
+                                                   files.assemblyTargetTitle, false);
+    if (path.isEmpty())
+        return;
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    files.assemblyTargetTitle = QFileInfo(path).fileName();
+    FileAssemble(m);
+}
+
+void FileAssembleClick(frmMain& m)
+{
+    if (!AsmSaved(m))
+        return;
+    if (assembleAction(programFiles().assemblyTargetTitle.toStdString(), fsPath(QDir::currentPath())) ==
+        AssembleAction::Assemble)
+        FileAssemble(m);
+    else
+        mnuFileAssemble(m);
+}
+
+void FileAssemble(frmMain& m)
+{
+    ProgramFiles& files = programFiles();
+    AssembleRequest req;
+    req.sourceDir = fsPath(QDir::currentPath());
+    req.targetTitle = files.assemblyTargetTitle.toStdString();
+    req.tools.programDir = fsPath(AssembleSettings::effectiveProgramDir());
+    req.markerTimeout = AssembleSettings::markerTimeout;
+
+    QProcessRunner runner;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    AssembleOutcome out = zelk::FileAssemble(req, runner);
+    if (out.status == AssembleStatus::TimedOut) {
+        // Stop the script and leave no half-written scratch files behind.
+        runner.stop();
+        std::string ignored;
+        deleteScratchFiles(out.scratchDir, ignored);
+    }
+    QApplication::restoreOverrideCursor();
+
+    if (out.status != AssembleStatus::Done) {
+        m.message(AssembleErrorCaption, out.message, MessageIcon::Exclamation);
+        return;
+    }
+    files.listingTitle = QString::fromStdString(out.titles.listing);
+    files.errorTitle = QString::fromStdString(out.titles.error);
+    files.machineCodeTitle = QString::fromStdString(out.titles.machineCode);
+    if (out.results.machineCode)
+        files.downloadFileName = qPath(req.sourceDir / out.titles.machineCode);
+    if (!out.message.empty())
+        m.message(AssembleErrorCaption, out.message, MessageIcon::Exclamation);
+    if (out.results.listing) {
+        FileLoadSymbols(m, qPath(out.listingPath));
+        m.message(AssemblyDoneCaption, assemblyDoneMessage(out.titles), MessageIcon::Information);
+    }
+    if (out.results.errors) {
+        files.errorSourceTitle = QString::fromStdString(out.errorSourceTitle);
+        files.errorSourcePath = qPath(fsPath(QString::fromStdString(out.errorSourcePath)));
+        frmError* list = frmError::instance();
+        if (!list)
+            list = new frmError(m);
+        list->ErrorShow(qPath(out.errorPath));
+    }
+    if (frmEditor* e = activeEditor(m); e && !e->EditorName.isEmpty())
+        files.assemblyTargetTitle = e->EditorTitle;
+}
+
+void mnuFileLoadSymbols(frmMain& m)
+{
+    ProgramFiles& files = programFiles();
+    int index = 1;
+    const QString path = EditorPrompts::fileDialog(&m, QString::fromLatin1(LoadSymbolsDialogTitle),
+                                                   QString::fromLatin1(LoadSymbolsDialogFilter), index,
+                                                   files.listingTitle, false);
+    if (path.isEmpty())
+        return;
+    QDir::setCurrent(QFileInfo(path).absolutePath());
+    files.listingTitle = QFileInfo(path).fileName();
+    FileLoadSymbols(m, path);
+}
+
+namespace {
+
+void installAssembleCommands(frmMain& m)
+{
+    frmMain* mp = &m;
+    m.setCommand(QStringLiteral("mnuFileAssemble"), [mp] { mnuFileAssemble(*mp); });
+    m.setCommand(QStringLiteral("Assemble"), [mp] { FileAssembleClick(*mp); });
+    m.setCommand(QStringLiteral("mnuFileLoadSymbols"), [mp] { mnuFileLoadSymbols(*mp); });
+}
+
+} // namespace
+
+ZELK_REGISTER_EXTENSION(assemble, installAssembleCommands);
+
+} // namespace zelk
