@@ -22,7 +22,7 @@ struct AssemblerOptions {
 
 // Errors reported per assembly; a last error line says when more were
 // dropped (a file of garbage must not produce a gigabyte of messages).
-constexpr size_t maxErrors = 20000;
+constexpr size_t maxErrors = 9999;  // with the note: 10000 lines
 
 struct AssemblyError {
     int line = 0;          // 1-based source line
