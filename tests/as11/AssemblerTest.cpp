@@ -109,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(SourceSyntax, Encode, ::testing::Values(
     EncodeCase{AT("Loop: DECA\n BNE loop\n BRA LOOP"), {0x4A, 0x26, 0xFD, 0x20, 0xFB}},
     EncodeCase{AT("   again: NOP\n BRA again"), {0x01, 0x20, 0xFD}},
     EncodeCase{AT("\tldaa\t#1\t;tabs\r\n\tNoP\r\n"), {0x86, 0x01, 0x01}},
-    EncodeCase{AT(" BRA *"), {0x20, 0xFE}}));
+    EncodeCase{AT(" BRA *"), {0x20, 0xFE}},
+    EncodeCase{"\xEF\xBB\xBF ORG $100\nL NOP\n BRA L", {0x01, 0x20, 0xFD}}));
 
 TEST(Assembler, RmbLeavesAGapInTheSRecords)
 {

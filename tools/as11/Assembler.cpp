@@ -296,6 +296,9 @@ private:
 
 void Assembler::run()
 {
+    // A byte-order mark some editors put at the start is not part of line 1.
+    if (source_.substr(0, 3) == "\xEF\xBB\xBF")
+        source_.remove_prefix(3);
     states_.reserve(static_cast<size_t>(std::count(source_.begin(), source_.end(), '\n')) + 1);
     pc_ = 0;
     bool ended = false;
