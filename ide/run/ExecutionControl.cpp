@@ -5,6 +5,7 @@
 #include "code/OpcodeFacts.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <thread>
 
@@ -61,8 +62,13 @@ bool ExecutionControl::StepInto()
 
     int32_t p = pc, next = 0;
     bool taken = false, isCall = false, isReturn = false;
-    if (!PredictNext(w, regs, stack, &operandReader_, p, true, next, taken, isCall, isReturn))
+    if (facts.flow == Flow::None) {
+        // Straight-line code (most steps): the prediction is "the next
+        // instruction", so ask for nothing more.
+        next = (pc + facts.length) & 0xFFFF;
+    } else if (!PredictNext(w, regs, stack, &operandReader_, p, true, next, taken, isCall, isReturn)) {
         return false;
+    }
     next &= 0xFFFF;
     int32_t returnAddress = next;
     if (isCall) {
@@ -216,30 +222,42 @@ bool ExecutionControl::haltsAt(int32_t pc)
 StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, uint32_t paceMs)
 {
     using Clock = std::chrono::steady_clock;
+    // The options in locals: the loop calls out (hooks, StepInto) every
+    // round, so the compiler could not keep them in registers otherwise.
+    const uint64_t stepLimit = options.maxSteps ? options.maxSteps : UINT64_MAX;
+    const bool stopOnHalt = options.stopOnHalt;
+    const bool stopOnSelfBranch = options.stopOnSelfBranch;
+    const bool tracing = static_cast<bool>(options.beforeStep);
+    const uint32_t everySteps = options.eventEverySteps ? options.eventEverySteps : 1;
+    const uint32_t everyMs = options.eventEveryMs;
+    // Rounds between looks at the events: every eventEverySteps steps, and
+    // every 64 steps a look at the clock when a time interval is set.
+    const uint32_t lookEvery = (everyMs != 0 && everySteps > 64) ? 64 : everySteps;
+
     StopReason reason = StopReason::Paused;
     uint64_t steps = 0;
-    uint32_t sinceEvents = 0;
-    Clock::time_point lastEvents = Clock::now();
+    uint32_t sinceLook = 0, sinceEvents = 0;
+    Clock::time_point lastEvents = everyMs ? Clock::now() : Clock::time_point{};
 
     while (!stopFlag) {
         const int32_t pc = link_.regs.PC & 0xFFFF;
-        if (!firstStep && breakpoints_.count() > 0 && breakpoints_.contains(pc)) {
+        if (breakpoints_.count() > 0 && !firstStep && breakpoints_.contains(pc)) {
             stopFlag = true;
             playRunning = false;
             reason = StopReason::Breakpoint;
             break;
         }
-        if (options.maxSteps != 0 && steps >= options.maxSteps) {
+        if (steps >= stepLimit) {
             stopFlag = true;
             reason = StopReason::StepBound;
             break;
         }
-        if (options.stopOnHalt && haltsAt(pc)) {
+        if (stopOnHalt && haltsAt(pc)) {
             stopFlag = true;
             reason = StopReason::Halt;
             break;
         }
-        if (options.beforeStep)
+        if (tracing)
             options.beforeStep();
         const Clock::time_point began = animate ? Clock::now() : Clock::time_point{};
         if (!StepInto()) {
@@ -250,7 +268,7 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
         }
         firstStep = false;
         ++steps;
-        if (options.stopOnSelfBranch && (lastStep_.taken || lastStep_.isCall) && lastStep_.next == pc) {
+        if (stopOnSelfBranch && (lastStep_.taken || lastStep_.isCall) && lastStep_.next == pc) {
             stopFlag = true;
             reason = StopReason::SelfBranch;
             break;
@@ -260,14 +278,17 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
             link_.hooks().processEvents();
             continue;
         }
-        ++sinceEvents;
-        bool yield = sinceEvents >= options.eventEverySteps;
-        if (!yield && options.eventEveryMs != 0 && (sinceEvents & 63) == 0)
-            yield = Clock::now() - lastEvents >= std::chrono::milliseconds(options.eventEveryMs);
+        if (++sinceLook < lookEvery)
+            continue;
+        sinceEvents += sinceLook;
+        sinceLook = 0;
+        bool yield = sinceEvents >= everySteps;
+        if (!yield && everyMs != 0)
+            yield = Clock::now() - lastEvents >= std::chrono::milliseconds(everyMs);
         if (yield) {
             link_.hooks().processEvents();
             sinceEvents = 0;
-            if (options.eventEveryMs != 0)
+            if (everyMs != 0)
                 lastEvents = Clock::now();
         }
     }

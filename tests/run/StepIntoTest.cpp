@@ -252,6 +252,7 @@ TEST_F(StepIntoTest, ExecutedInstructionsAdvanceByTheirLengthAndCycles)
                 continue;  // not executed by the target, or a PC of its own
             control.clockCounter = 0;
             ASSERT_TRUE(control.StepInto()) << std::hex << int(prefix) << " " << op;
+            EXPECT_EQ(control.lastStep().next, next) << std::hex << int(prefix) << " " << op;
             EXPECT_EQ(link.regs.PC, 0xC000 + instructionLength(w, 0xC000)) << std::hex << int(prefix) << " " << op;
             EXPECT_EQ(control.clockCounter, CycleCount(w, 0xC000)) << std::hex << int(prefix) << " " << op;
             EXPECT_TRUE(control.lastStep().executed);
