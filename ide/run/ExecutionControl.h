@@ -14,7 +14,24 @@
 // names; the window side (refresh, status bar, freezing, timers, event
 // processing) comes back through ViewHooks. Everything runs on one thread;
 // Pause() is meant to be called re-entrantly from ViewHooks::processEvents()
-// while a loop runs.
+// while a loop runs. Wiring:
+//
+//     AccessLayer link(&notifier, &hooks);     // the window implements both
+//     BreakpointTable breakpoints;             // toggled by the disassembler
+//     ExecutionControl control(link, breakpoints);
+//     control.StepInto();                      // mnuRunStepInto
+//     control.Play(options);                   // mnuRunPlay; returns on stop
+//
+// Play and Animate call ViewHooks::runStarted/runStopped around the loop
+// (Pause enabled, timers off, FreezeDisplay / ThawDisplay, timers back) and
+// ViewHooks::processEvents every RunOptions interval. A single step ends
+// with ViewHooks::Refresh and ClockCountUpdate; a step inside Play with
+// RefreshCpuWindow and ClockCountUpdate only.
+//
+// Two behaviours differ from a plain reading of the step rules, on purpose:
+// RTI, executed by the target, continues at the return address it pulled
+// (not at the next instruction); and a loop stops (StopReason::Refused)
+// instead of spinning when a step cannot be done at all.
 #pragma once
 
 #include "code/CodeWindow.h"
