@@ -137,9 +137,11 @@ void FileAssemble(frmMain& m)
     QProcessRunner runner;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     AssembleOutcome out = zelk::FileAssemble(req, runner);
-    if (out.status == AssembleStatus::TimedOut) {
-        // Stop the script and leave no half-written scratch files behind.
+    if (out.status == AssembleStatus::TimedOut)
         runner.stop();
+    // No scratch file outlives the run (the copy of the source, a result
+    // that could not be moved, the half-written files of a stopped script).
+    if (!out.scratchDir.empty() && out.status != AssembleStatus::Refused) {
         std::string ignored;
         deleteScratchFiles(out.scratchDir, ignored);
     }

@@ -160,10 +160,13 @@ frmEditor::frmEditor(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
 
 frmEditor::~frmEditor()
 {
-    if (active_)
-        deactivate();
-    if (editorState().active == this)
-        editorState().active = nullptr;
+    // Closing ran the deactivation; an editor destroyed with the main
+    // window must not touch the half-destroyed window.
+    EditorState& s = editorState();
+    if (s.active == this) {
+        s.active = nullptr;
+        s.editorActive = false;
+    }
     --editorState().editorCount;
 }
 

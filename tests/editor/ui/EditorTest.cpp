@@ -1,0 +1,354 @@
+// The editor windows: titles of new documents, the changed/undo/redo state
+// and the commands it enables, Save and Save As (atomic write, failure
+// report), the close question in all its answers, closing the main window
+// with changed editors, the caret position in the status bar, Open.
+#include "EditorTestSupport.h"
+
+#include "editor/ui/ProgramSymbols.h"
+#include "editor/ui/SourceEdit.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QtTest>
+
+using namespace zelk;
+
+namespace {
+
+frmEditor* active(frmMain& m) { return activeEditor(m); }
+
+void type(frmEditor* e, const QString& text)
+{
+    e->Text->setFocus();
+    typeKeys(e->Text, text);
+}
+
+bool enabled(frmMain& m, const char* item) { return m.menuItem(QString::fromLatin1(item))->isEnabled(); }
+
+} // namespace
+
+class EditorTest : public QObject {
+    Q_OBJECT
+private slots:
+    void newDocumentsAreNumberedOnwards()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        const int before = editorState().untitledCounter;
+        frmEditor* e1 = NewEditor(m);
+        QCOMPARE(e1->EditorTitle, QStringLiteral("Untitled%1.asm").arg(before + 1));
+        QCOMPARE(e1->windowTitle(), e1->EditorTitle);
+        QVERIFY(e1->EditorName.isEmpty());
+        m.runCommand("mnuFileClose");
+        QCoreApplication::processEvents();
+        QVERIFY(m.editors().isEmpty());
+        frmEditor* e2 = NewEditor(m);
+        QCOMPARE(e2->EditorTitle, QStringLiteral("Untitled%1.asm").arg(before + 2));
+    }
+
+    void typingMarksChangedAndEnablesSaveAndUndo()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        frmEditor* e = NewEditor(m);
+        QVERIFY(!e->TextChanged());
+        QVERIFY(!enabled(m, "mnuFileSave"));
+        type(e, "NOP");
+        QVERIFY(e->TextChanged());
+        QVERIFY(e->Undo());
+        QVERIFY(!e->Redo());
+        QVERIFY(enabled(m, "mnuFileSave"));
+        QVERIFY(m.toolButton("Save")->isEnabled());
+        QVERIFY(m.toolButton("Undo")->isEnabled());
+        QVERIFY(!m.toolButton("Redo")->isEnabled());
+    }
+
+    void undoThenRedoLeavesUndoPending()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        frmEditor* e = NewEditor(m);
+        e->Text->insertPlainText("LDAA #1");
+        m.runCommand("mnuEditUndo");
+        QCOMPARE(e->Text->toPlainText(), QString());
+        QVERIFY(!e->Undo());
+        QVERIFY(e->Redo());
+        QVERIFY(!m.toolButton("Undo")->isEnabled());
+        QVERIFY(m.toolButton("Redo")->isEnabled());
+        m.runCommand("mnuEditRedo");
+        QCOMPARE(e->Text->toPlainText(), QStringLiteral("LDAA #1"));
+        QVERIFY(e->Undo());
+        QVERIFY(!e->Redo());
+    }
+
+    void ctrlZWithoutUndoIsLeftToTheControl()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        frmEditor* e = NewEditor(m);
+        e->setContent("ORG $E000\n");
+        QTest::keyClick(e->Text, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(e->Text->toPlainText(), QStringLiteral("ORG $E000\n"));
+        QVERIFY(!e->TextChanged());
+        type(e, "X");
+        QTest::keyClick(e->Text, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(e->Text->toPlainText(), QStringLiteral("ORG $E000\n"));
+    }
+
+    void saveOfANewDocumentAsksWithItsTitle()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        frmEditor* e = NewEditor(m);
+        type(e, "\tNOP");
+        const QString target = f.dir.filePath("first.asm");
+        f.files.push_back(target);
+        m.runCommand("mnuFileSave");
+        QCOMPARE(f.dialogs.size(), 1);
+        QVERIFY(f.dialogs.first().startsWith("Save As|Untitled"));
+        QVERIFY(f.dialogs.first().endsWith(".asm|1"));
+        QCOMPARE(e->EditorName, QFileInfo(target).absoluteFilePath());
+        QCOMPARE(e->EditorTitle, QStringLiteral("first.asm"));
+        QCOMPARE(e->windowTitle(), QStringLiteral("first.asm"));
+        QCOMPARE(programFiles().assemblyTargetTitle, QStringLiteral("first.asm"));
+        QCOMPARE(EditorFixture::read(target), QByteArray("\tNOP\n"));
+        QVERIFY(!e->TextChanged());
+        QVERIFY(!enabled(m, "mnuFileSave"));
+    }
+
+    void saveReplacesTheFileWithoutLeftovers()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        const QString path = f.write("prog.asm", "OLD\n");
+        frmEditor* e = OpenEditor(m, path);
+        QVERIFY(e);
+        QCOMPARE(e->Text->toPlainText(), QStringLiteral("OLD\n"));
+        e->Text->selectAll();
+        type(e, "NEW");
+        m.runCommand("mnuFileSave");
+        QCOMPARE(EditorFixture::read(path), QByteArray("NEW\n"));
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"prog.asm", "zelk.ini"}));
+    }
+
+    void failedSaveReportsAndKeepsTheChange()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        frmEditor* e = NewEditor(m);
+        type(e, "NOP");
+        e->EditorName = f.dir.filePath("no-such-folder/prog.asm");
+        QVERIFY(!e->SaveEditor());
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(f.messages.first().startsWith("Tarvine - Write Error|"));
+        QVERIFY(f.messages.first().endsWith(" !"));
+        QVERIFY(e->TextChanged());
+        QVERIFY(enabled(m, "mnuFileSave"));
+    }
+
+    void saveAsPresetsTheFilterFromTheExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
+        QTest::newRow("asm") << "a.asm" << 1;
+        QTest::newRow("ASM upper") << "B.ASM" << 1;
+        QTest::newRow("lst") << "c.Lst" << 2;
+        QTest::newRow("txt") << "d.txt" << 3;
+        QTest::newRow("other") << "e.s19" << 4;
+        QTest::newRow("no dot") << "PROG" << 4;
+        QTest::newRow("last dot counts") << "x.asm.bak" << 4;
+    }
+    void saveAsPresetsTheFilterFromTheExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, index);
+        QCOMPARE(saveAsFilterIndex(name), index);
+    }
+
+    void dialogFiltersConvertToQtForm()
+    {
+        QCOMPARE(dialogFilters(QString::fromLatin1(OpenFilter)),
+                 QStringList({"Assembly Source (*.asm)", "Listing Files (*.lst)", "Error Listing (*.err)",
+                              "Text Files (*.txt)", "All Files (*)"}));
+    }
+
+    void closeQuestionAnswers_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<QByteArray>("onDisk");
+        QTest::newRow("cancel keeps it open") << int(QMessageBox::Cancel) << false << QByteArray("OLD\n");
+        QTest::newRow("no closes unsaved") << int(QMessageBox::No) << true << QByteArray("OLD\n");
+        QTest::newRow("yes saves and closes") << int(QMessageBox::Yes) << true << QByteArray("OLDX\n");
+    }
+    void closeQuestionAnswers()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, closed);
+        QFETCH(QByteArray, onDisk);
+        EditorFixture f;
+        frmMain& m = f.start();
+        const QString path = f.write("prog.asm", "OLD\n");
+        frmEditor* e = OpenEditor(m, path);
+        QPointer<frmEditor> guard(e);
+        e->Text->moveCursor(QTextCursor::End);
+        e->Text->moveCursor(QTextCursor::PreviousCharacter);
+        type(e, "X");
+        f.answers.push_back(QMessageBox::StandardButton(answer));
+        m.runCommand("mnuFileClose");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(f.questions, QStringList{"Tarvine - Warning|Save changes to prog.asm ?"});
+        QCOMPARE(guard.isNull(), closed);
+        QCOMPARE(EditorFixture::read(path), onDisk);
+    }
+
+    void unchangedEditorClosesWithoutAsking()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        NewEditor(m);
+        m.runCommand("mnuFileClose");
+        QCoreApplication::processEvents();
+        QVERIFY(f.questions.isEmpty());
+        QVERIFY(m.editors().isEmpty());
+    }
+
+    void yesOnAnUntitledDocumentSavesUnderItsTitleHere()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        QDir::setCurrent(f.dir.path());
+        frmEditor* e = NewEditor(m);
+        const QString title = e->EditorTitle;
+        type(e, "END");
+        f.answers.push_back(QMessageBox::Yes);
+        m.runCommand("mnuFileClose");
+        QCoreApplication::processEvents();
+        QVERIFY(f.dialogs.isEmpty());
+        QCOMPARE(EditorFixture::read(f.dir.filePath(title)), QByteArray("END\n"));
+        QVERIFY(m.editors().isEmpty());
+    }
+
+    void closingTheMainWindowAsksEveryChangedEditor()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        m.show();
+        frmEditor* a = NewEditor(m);
+        type(a, "A");
+        frmEditor* b = NewEditor(m);
+        type(b, "B");
+        QPointer<frmEditor> ga(a), gb(b);
+        // No for the first, Cancel for the second: the program stays.
+        f.answers = {QMessageBox::No, QMessageBox::Cancel};
+        QVERIFY(!m.close());
+        QCOMPARE(f.questions.size(), 2);
+        QCoreApplication::processEvents();
+        QVERIFY(!ga.isNull());
+        QVERIFY(!gb.isNull());
+        // The first editor still holds its change and asks again.
+        QVERIFY(ga->TextChanged());
+        f.questions.clear();
+        f.answers = {QMessageBox::No, QMessageBox::No};
+        QVERIFY(m.close());
+        QCOMPARE(f.questions.size(), 2);
+    }
+
+    void cursorShowsLineAndTabExpandedColumn()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        frmEditor* e = NewEditor(m);
+        e->setContent("first\nAB\tC");
+        QTextCursor c = e->Text->textCursor();
+        c.movePosition(QTextCursor::End);
+        e->Text->setTextCursor(c);
+        e->Cursor();
+        QCOMPARE(m.panel(5)->text(), QStringLiteral("Line 2"));
+        // "AB" then a tab to column 9, then "C": the caret is at column 10.
+        QCOMPARE(m.panel(6)->text(), QStringLiteral("Col. 11"));
+    }
+
+    void selectionEnablesCutAndCopy()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        frmEditor* e = NewEditor(m);
+        e->setContent("LDAA #1");
+        QVERIFY(!m.toolButton("Cut")->isEnabled());
+        e->Text->selectAll();
+        QVERIFY(m.toolButton("Cut")->isEnabled());
+        QVERIFY(m.toolButton("Copy")->isEnabled());
+        mnuEditOpening(m);
+        QVERIFY(enabled(m, "mnuEditDelete"));
+        QVERIFY(enabled(m, "mnuEditSelectAll"));
+        m.runCommand("mnuEditDelete");
+        QCOMPARE(e->Text->toPlainText(), QString());
+    }
+
+    void deactivationDisablesTheEditorCommands()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        frmEditor* e = NewEditor(m);
+        type(e, "X");
+        QVERIFY(enabled(m, "mnuFileClose"));
+        e->deactivate();
+        QVERIFY(!enabled(m, "mnuFileClose"));
+        QVERIFY(!enabled(m, "mnuFileSave"));
+        QVERIFY(!m.toolButton("Undo")->isEnabled());
+        QVERIFY(!editorState().editorActive);
+        mnuEditOpening(m);
+        QVERIFY(!enabled(m, "mnuEditSelectAll"));
+    }
+
+    void openReadsTheFileAndRemembersTheFilter()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        const QString path = f.write("dos.asm", "LINE1\r\nLINE2\r\n");
+        f.files.push_back(path);
+        m.runCommand("mnuFileOpen");
+        frmEditor* e = active(m);
+        QVERIFY(e);
+        QCOMPARE(e->EditorTitle, QStringLiteral("dos.asm"));
+        QCOMPARE(e->Text->toPlainText(), QStringLiteral("LINE1\nLINE2\n"));
+        QVERIFY(!e->TextChanged());
+        QCOMPARE(QDir::currentPath(), QFileInfo(path).absolutePath());
+        // The same file opens again in a further window.
+        f.files.push_back(path);
+        m.runCommand("mnuFileOpen");
+        QCOMPARE(m.editors().size(), 2);
+    }
+
+    void openFailureShowsReadErrorAndNoWindow()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        QVERIFY(!OpenEditor(m, f.dir.filePath("missing.asm")));
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(f.messages.first().startsWith("Tarvine - Read Error|"));
+        QVERIFY(m.editors().isEmpty());
+        // Cancel in the Open dialog does nothing.
+        m.runCommand("mnuFileOpen");
+        QVERIFY(m.editors().isEmpty());
+    }
+
+    void editorFontComesFromTheSettings()
+    {
+        EditorFixture f;
+        f.qs->setValue("Settings/ScreenFontSize", "14");
+        f.qs->setValue("Settings/ScreenFontBold", "True");
+        frmMain& m = f.start();
+        frmEditor* e = NewEditor(m);
+        QCOMPARE(e->Text->font().pointSizeF(), 14.0);
+        QVERIFY(e->Text->font().bold());
+        QCOMPARE(e->Text->tabStopDistance(), 9.0 * QFontMetrics(e->Text->font()).horizontalAdvance(' '));
+    }
+};
+
+QTEST_MAIN(EditorTest)
+#include "EditorTest.moc"
