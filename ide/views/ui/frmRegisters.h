@@ -72,6 +72,7 @@ private:
     QTreeWidget* ListView = nullptr;
     QMenu* popup_ = nullptr;
     std::vector<uint8_t> piaImage_;
+    bool active_ = false;  // the active child window of the main window
     // Values at the last redraw (-1: none yet) and which rows changed then.
     std::vector<int32_t> lastValues_;
     std::vector<bool> changed_;

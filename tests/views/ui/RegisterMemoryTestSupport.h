@@ -1,0 +1,96 @@
+// Shared by the register and memory window tests: a main window in simulator
+// mode over a temporary settings file that records every message, and a
+// board stand-in whose memory has a ROM area that ignores writes.
+#pragma once
+
+#include "link/Target.h"
+#include "shell/frmMain.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <array>
+#include <cstring>
+#include <initializer_list>
+#include <memory>
+
+struct WindowFixture {
+    QTemporaryDir dir;
+    std::unique_ptr<QSettings> qs;
+    std::unique_ptr<zelk::SettingsStore> store;
+    std::unique_ptr<zelk::frmMain> main;
+    QStringList messages;  // "caption|text" of every message shown
+
+    zelk::frmMain& start()
+    {
+        qs = std::make_unique<QSettings>(dir.filePath("zelk.ini"), QSettings::IniFormat);
+        qs->setValue("Settings/COMDevice", "/nonexistent/zelk-test-port");
+        qs->sync();
+        store = std::make_unique<zelk::SettingsStore>(qs.get());
+        main = std::make_unique<zelk::frmMain>(store.get());
+        main->messageHook = [this](const QString& c, const QString& t, zelk::MessageIcon) {
+            messages << c + "|" + t;
+        };
+        main->forceSimulator();
+        main->resize(1400, 900);
+        main->show();
+        return *main;
+    }
+
+    uint8_t* image() { return main->access().image(); }
+
+    void put(int address, std::initializer_list<int> bytes)
+    {
+        for (int b : bytes)
+            image()[address++ & 0xFFFF] = static_cast<uint8_t>(b);
+    }
+
+    // Makes the window's subwindow the active one (of an active main window,
+    // as the refresh timer only serves the main window's active child).
+    void activate(QWidget* w)
+    {
+        if (!main->isActiveWindow()) {
+            main->activateWindow();
+            QTest::qWaitForWindowActive(main.get());
+        }
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget()))
+            main->mdiArea()->setActiveSubWindow(sub);
+    }
+};
+
+// A board that answers from its own 64 KB, where $E000-$FFFF is ROM: writes
+// there are acknowledged but change nothing. `online` false makes every
+// exchange fail as a silent board does.
+class RomBoard : public zelk::Target {
+public:
+    std::array<uint8_t, 0x10000> mem{};
+    bool online = true;
+
+    zelk::TargetMode mode() const override { return zelk::TargetMode::Board; }
+    bool findBoard() override { return online; }
+    bool read(int32_t address, uint8_t* out, int count, bool) override
+    {
+        if (!online)
+            return false;
+        for (int i = 0; i < count; ++i)
+            out[i] = mem[size_t((address + i) & 0xFFFF)];
+        return true;
+    }
+    bool write(int32_t address, const uint8_t* data, int count) override
+    {
+        if (!online)
+            return false;
+        for (int i = 0; i < count; ++i) {
+            const int a = (address + i) & 0xFFFF;
+            if (a < 0xE000)
+                mem[size_t(a)] = data[i];
+        }
+        return true;
+    }
+    bool program(int32_t address, const uint8_t* data, int count) override { return write(address, data, count); }
+    bool erase() override { return online; }
+    bool step(zelk::CpuRegisters&, const uint8_t*, zelk::StepKind) override { return false; }
+};
