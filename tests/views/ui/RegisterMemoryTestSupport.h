@@ -54,7 +54,8 @@ struct WindowFixture {
     {
         if (!main->isActiveWindow()) {
             main->activateWindow();
-            QTest::qWaitForWindowActive(main.get());
+            if (!QTest::qWaitForWindowActive(main.get()))
+                qWarning("the main window did not become active");
         }
         if (auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget()))
             main->mdiArea()->setActiveSubWindow(sub);
