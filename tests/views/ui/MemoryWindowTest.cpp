@@ -84,6 +84,12 @@ private slots:
         };
     }
 
+    void cleanupTestCase()
+    {
+        f_.main->closeView("mnuViewMemory");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     void init()
     {
         AccessLayer& a = f_.main->access();
