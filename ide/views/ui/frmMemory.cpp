@@ -385,11 +385,11 @@ void frmMemory::updateStatus()
     QTableWidgetItem* it = gridMemory->item(cursor_.row, FirstHex + byteOfColumn(cursor_.column));
     const int value = it && !it->text().isEmpty() ? static_cast<int>(HexToLong(it->text().toStdString()))
                                                   : main_.access().memoryBuffer[static_cast<size_t>(offset)];
-    sbStatusBar->showMessage(QStringLiteral("$%1 = $%2  %%3  %4")
-                                 .arg(QString::fromStdString(HexPad(address, 4)),
-                                      QString::fromStdString(HexPad(value, 2)),
-                                      QString::fromStdString(FormatValue(value, '%', false).substr(1)))
-                                 .arg(value));
+    const QChar ch = QLatin1Char(memoryChar(static_cast<uint8_t>(value)));
+    sbStatusBar->showMessage(QStringLiteral("$") + QString::fromStdString(HexPad(address, 4)) + QStringLiteral(" = $") +
+                             QString::fromStdString(HexPad(value, 2)) + QStringLiteral("  ") +
+                             QString::fromStdString(FormatValue(value, '%', false)) + QStringLiteral("  ") +
+                             QString::number(value) + QStringLiteral("  '") + ch + QStringLiteral("'"));
 }
 
 void frmMemory::moveCursor(MemoryMove move)

@@ -114,7 +114,13 @@ frmRegisters::frmRegisters(frmMain& m, RegisterWindow window, QWidget* parent)
     ListView->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     ListView->header()->setStretchLastSection(false);
     ListView->header()->setSectionResizeMode(QHeaderView::Fixed);
-    ListView->setColumnWidth(0, twipsToPixels(info.nameColumnTwips));
+    // The catalogue's width, widened when a name would not fit this font.
+    const QFontMetrics nameMetrics(ListView->font());
+    int nameWidth = twipsToPixels(info.nameColumnTwips);
+    for (const RegisterInfo& r : registersOf(window))
+        nameWidth = std::max(nameWidth, nameMetrics.horizontalAdvance(qs(r.name)) + nameMetrics.horizontalAdvance(
+                                                                                      QStringLiteral("00")));
+    ListView->setColumnWidth(0, nameWidth);
     ListView->setColumnWidth(1, 0);
     lay->addWidget(ListView);
 
