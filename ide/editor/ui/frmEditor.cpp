@@ -122,7 +122,9 @@ frmEditor::frmEditor(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
     Text = new SourceEdit(this);
-    Text->setFont(toQFont(m.settings().screenFont));
+    // Set on the window, so that a new editor font given to the window
+    // (the Options dialog) reaches the text control too.
+    setFont(toQFont(m.settings().screenFont));
     lay->addWidget(Text);
     resize(560, 380);
     ++editorState().editorCount;

@@ -138,6 +138,12 @@ frmWatch::frmWatch(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
     });
 }
 
+frmWatch::~frmWatch()
+{
+    // Edit Watch works on the window's selection: not without the window.
+    main_.setCommandEnabled(QStringLiteral("mnuDebugEditWatch"), false);
+}
+
 void frmWatch::activated(bool on)
 {
     main_.setCommandEnabled(QStringLiteral("mnuDebugEditWatch"), on && !programWatches().empty());

@@ -37,6 +37,7 @@ class frmWatch : public QWidget, public DebugView {
     Q_OBJECT
 public:
     explicit frmWatch(frmMain& m, QWidget* parent = nullptr);
+    ~frmWatch() override;
 
     // The refresh contract.
     void mnuRefresh() override;

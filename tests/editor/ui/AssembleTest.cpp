@@ -46,12 +46,11 @@ class AssembleTest : public QObject {
 private slots:
     void init()
     {
-        AssembleSettings::programDir.clear();
+        QVERIFY2(copyAssembler(tools_.path()), "as11 and asm.sh are built beside the tests");
+        AssembleSettings::programDir = tools_.path();
         AssembleSettings::markerTimeout = std::chrono::seconds(60);
         programFiles() = ProgramFiles{};
         programSymbols().clear();
-        QVERIFY2(QFileInfo::exists(QCoreApplication::applicationDirPath() + "/as11"),
-                 "as11 is built beside the tests");
     }
 
     void cleanup()
@@ -82,7 +81,7 @@ private slots:
         QCOMPARE(programFiles().downloadFileName, f.dir.filePath("prog.s19"));
         QCOMPARE(programFiles().listingTitle, QStringLiteral("prog.lst"));
         QVERIFY(!frmError::instance());
-        QCOMPARE(scratchFiles(QCoreApplication::applicationDirPath()), QStringList());
+        QCOMPARE(scratchFiles(tools_.path()), QStringList());
     }
 
     void errorsAreListedAndLeadToTheSourceLine()
@@ -276,6 +275,9 @@ private slots:
         QCOMPARE(programSymbols().count(), size_t(0));
         QCOMPARE(m.panel(3)->text(), QStringLiteral("Symbols: <None>"));
     }
+
+private:
+    QTemporaryDir tools_;  // the program directory with as11 and asm.sh
 };
 
 QTEST_MAIN(AssembleTest)

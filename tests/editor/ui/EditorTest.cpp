@@ -347,6 +347,12 @@ private slots:
         QCOMPARE(e->Text->font().pointSizeF(), 14.0);
         QVERIFY(e->Text->font().bold());
         QCOMPARE(e->Text->tabStopDistance(), 9.0 * QFontMetrics(e->Text->font()).horizontalAdvance(' '));
+        // The Options dialog gives every editor window the new font.
+        QFont bigger = e->font();
+        bigger.setPointSize(20);
+        m.editors().first()->widget()->setFont(bigger);
+        QCOMPARE(e->Text->font().pointSize(), 20);
+        QCOMPARE(e->Text->tabStopDistance(), 9.0 * QFontMetrics(e->Text->font()).horizontalAdvance(' '));
     }
 };
 

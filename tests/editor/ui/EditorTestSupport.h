@@ -28,6 +28,22 @@ inline void typeKeys(QWidget* w, const QString& text)
     }
 }
 
+// Copies as11 and asm.sh from beside the test program into `dir`, so that
+// test programs running at the same time do not share the fixed scratch
+// names of one program directory. Returns false when they are not built.
+inline bool copyAssembler(const QString& dir)
+{
+    const QString bin = QCoreApplication::applicationDirPath();
+    for (const char* name : {"as11", "asm.sh"}) {
+        const QString to = dir + "/" + name;
+        QFile::remove(to);
+        if (!QFile::copy(bin + "/" + name, to))
+            return false;
+        QFile::setPermissions(to, QFile::permissions(to) | QFileDevice::ExeOwner);
+    }
+    return true;
+}
+
 struct EditorFixture : ShellFixture {
     // Answers to questions, in order; each question asked is recorded as
     // "caption|text".

@@ -62,6 +62,9 @@ private slots:
     void newToWatchedVariable()
     {
         EditorFixture f;
+        QTemporaryDir tools;
+        QVERIFY(copyAssembler(tools.path()));
+        AssembleSettings::programDir = tools.path();
         frmMain& m = f.start();
         m.resize(1100, 760);
         m.show();
