@@ -537,6 +537,10 @@ void installEditorCommands(frmMain& m)
     });
     if (QMenu* edit = m.menu(QStringLiteral("mnuEdit")))
         QObject::connect(edit, &QMenu::aboutToShow, mp, [mp] { mnuEditOpening(*mp); });
+    // Line and column appear while an editor is active.
+    for (int p : {5, 6})
+        if (QLabel* l = m.panel(p))
+            l->setVisible(false);
 
     // Activation follows the current child; a null child only means the
     // main window lost the focus (a dialog), which changes nothing.

@@ -261,7 +261,10 @@ private slots:
     {
         EditorFixture f;
         frmMain& m = f.start();
+        QVERIFY(m.panel(5)->isHidden());
         frmEditor* e = NewEditor(m);
+        QVERIFY(!m.panel(5)->isHidden());
+        QVERIFY(!m.panel(6)->isHidden());
         e->setContent("first\nAB\tC");
         QTextCursor c = e->Text->textCursor();
         c.movePosition(QTextCursor::End);

@@ -154,6 +154,14 @@ private slots:
         m.runCommand("mnuRunStepInto");
         QCOMPARE(watch->list()->topLevelItem(0)->text(1), QStringLiteral("$02"));
         shot(m, "06-stepped-watch");
+
+        // The labels window lists the program's labels.
+        m.openView("mnuViewLabel");
+        auto* labels = m.viewWidget("mnuViewLabel")->findChild<QTreeWidget*>("ListView");
+        QVERIFY(labels);
+        QCOMPARE(labels->topLevelItemCount(), 3);
+        QCOMPARE(labels->topLevelItem(0)->text(0) + labels->topLevelItem(0)->text(1), QStringLiteral("COUNT$0010"));
+        shot(m, "07-labels");
     }
 };
 
