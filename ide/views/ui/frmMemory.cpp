@@ -26,6 +26,7 @@
 #include <QStyleOptionSlider>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace zelk {
 
@@ -92,6 +93,16 @@ protected:
             w_.gridDoubleClicked(e->pos());
     }
     void contextMenuEvent(QContextMenuEvent* e) override { e->accept(); }  // shown on the press
+    // The wheel scrolls the page (the grid itself never scrolls vertically).
+    void wheelEvent(QWheelEvent* e) override
+    {
+        if (e->angleDelta().y() == 0) {
+            QTableWidget::wheelEvent(e);
+            return;
+        }
+        w_.VScroll->setValue(w_.VScroll->value() - e->angleDelta().y() / 40);
+        e->accept();
+    }
 
 private:
     frmMemory& w_;

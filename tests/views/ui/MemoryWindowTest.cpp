@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QWheelEvent>
 #include <QtTest>
 
 using namespace zelk;
@@ -177,6 +178,14 @@ private slots:
         QCOMPARE(w->displayAddress(), 0x10000 - w->LineCount() * 16);
         QVERIFY(pageMatchesImage(w));
         QCOMPARE(w->VScroll->maximum(), 4096 - w->LineCount());
+
+        // The wheel scrolls three lines a notch.
+        w->VScroll->setValue(0x100);
+        QWheelEvent down(QPointF(50, 50), w->gridMemory->viewport()->mapToGlobal(QPointF(50, 50)), QPoint(),
+                         QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w->gridMemory->viewport(), &down);
+        QCOMPARE(w->displayAddress(), 0x1030);
+        QVERIFY(pageMatchesImage(w));
     }
 
     void arrowKeysScrollAtTheEdges()
