@@ -3,6 +3,7 @@
 
 #include "code/InstructionSet.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 namespace zelk {
@@ -27,6 +28,45 @@ const QSet<QString>& directives()
         "FILL", "END", "OPT", "PAGE", "NAM", "TTL", "SPC", "DB", "DW", "DS",
     };
     return set;
+}
+
+// Mnemonics of which every form is inherent: what follows them is comment.
+const QSet<QString>& noOperand()
+{
+    static const QSet<QString> set = [] {
+        QSet<QString> withOperand, inherent;
+        for (const InstructionInfo& i : instructionSet())
+            (i.format == OperandFormat::Inherent ? inherent : withOperand).insert(QString::fromLatin1(i.mnemonic));
+        QSet<QString> s;
+        for (const QString& m : inherent)
+            if (!withOperand.contains(m))
+                s.insert(m);
+        s.insert(QStringLiteral("PAGE"));
+        return s;
+    }();
+    return set;
+}
+
+// Fields of a bit instruction's operand (0: not a bit instruction).
+int bitFields(const QString& operation)
+{
+    if (operation == QLatin1String("BSET") || operation == QLatin1String("BCLR"))
+        return 2;
+    if (operation == QLatin1String("BRSET") || operation == QLatin1String("BRCLR"))
+        return 3;
+    return 0;
+}
+
+// Fields in an operand written so far: items between commas and blanks,
+// not counting the index register of "addr,X".
+int operandFields(const QString& operand)
+{
+    int count = 0;
+    for (const QString& item : operand.split(QRegularExpression(QStringLiteral("[,\\s]+")), Qt::SkipEmptyParts))
+        if (item.compare(QLatin1String("X"), Qt::CaseInsensitive) != 0 &&
+            item.compare(QLatin1String("Y"), Qt::CaseInsensitive) != 0)
+            ++count;
+    return count;
 }
 
 bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == '_' || c == '.'; }
@@ -97,44 +137,69 @@ void AsmHighlighter::highlightBlock(const QString& text)
     int start = i;
     while (i < n && isWordChar(text[i]))
         ++i;
+    const QString operation = text.mid(start, i - start).toUpper();
     if (i > start) {
-        const int kind = operationKind(text.mid(start, i - start));
+        const int kind = operationKind(operation);
         if (kind >= 0)
             setFormat(start, i - start, formatOf(Kind(kind)));
     }
-    // Operands: numbers and quoted text up to a comment.
-    while (i < n) {
-        const QChar c = text[i];
-        if (c == ';') {
-            setFormat(i, n - i, comment_);
-            return;
-        }
-        if (c == '"' || c == '\'' || c == '/') {
-            // Delimited text (FCC "abc", FCC /abc/, 'c' character constants).
-            if (c == '/' && !(i > 0 && text[i - 1].isSpace())) {
-                ++i;
+    while (i < n && text[i].isSpace())
+        ++i;
+    // An operation without operands leaves the rest of the line to comment.
+    if (i < n && (text[i] == ';' || noOperand().contains(operation))) {
+        setFormat(i, n - i, comment_);
+        return;
+    }
+    // The operand field runs to the first blank outside quoted text; numbers
+    // and quoted text in it are coloured, the rest of the line is comment.
+    const bool delimitedText = operation == QLatin1String("FCC");
+    const int operandStart = i;
+    // The bit instructions may separate their fields by blanks: address,
+    // mask and (for the branches) the target.
+    const int fields = bitFields(operation);
+    for (;;) {
+        while (i < n && !text[i].isSpace()) {
+            const QChar c = text[i];
+            if (c == ';')
+                break;
+            if (c == '"' || (delimitedText && i == operandStart && !c.isLetterOrNumber())) {
+                // FCC "text" or FCC /text/: up to the closing delimiter.
+                int end = text.indexOf(c, i + 1);
+                if (end < 0)
+                    end = n - 1;
+                setFormat(i, end - i + 1, string_);
+                i = end + 1;
                 continue;
             }
-            int end = text.indexOf(c, i + 1);
-            if (c == '\'' && end < 0)
-                end = std::min(i + 1, n - 1);  // 'A : a single character constant
-            if (end < 0)
-                end = n - 1;
-            setFormat(i, end - i + 1, string_);
-            i = end + 1;
-            continue;
+            if (c == '\'') {
+                // A character constant: the quote and one character.
+                const int len = std::min(2, n - i);
+                setFormat(i, len, string_);
+                i += len;
+                continue;
+            }
+            const bool prefixed = (c == '$' || c == '%' || c == '@') && i + 1 < n && text[i + 1].isLetterOrNumber();
+            const bool wordStart = i == 0 || !isWordChar(text[i - 1]);
+            if (prefixed || (c.isDigit() && wordStart)) {
+                const int from = i++;
+                while (i < n && text[i].isLetterOrNumber())
+                    ++i;
+                setFormat(from, i - from, number_);
+                continue;
+            }
+            ++i;
         }
-        const bool prefixed = (c == '$' || c == '%' || c == '@') && i + 1 < n && text[i + 1].isLetterOrNumber();
-        const bool wordStart = i == 0 || !isWordChar(text[i - 1]);
-        if (prefixed || (c.isDigit() && wordStart)) {
-            start = i++;
-            while (i < n && text[i].isLetterOrNumber())
-                ++i;
-            setFormat(start, i - start, number_);
-            continue;
-        }
-        ++i;
+        if (fields == 0 || i >= n || operandFields(text.mid(operandStart, i - operandStart)) >= fields)
+            break;
+        while (i < n && text[i].isSpace())
+            ++i;
+        if (i >= n || text[i] == ';')
+            break;
     }
+    while (i < n && text[i].isSpace())
+        ++i;
+    if (i < n)
+        setFormat(i, n - i, comment_);
 }
 
 } // namespace zelk

@@ -4,6 +4,7 @@
 // with changed editors, the caret position in the status bar, Open.
 #include "EditorTestSupport.h"
 
+#include "editor/ui/AsmHighlighter.h"
 #include "editor/ui/ProgramSymbols.h"
 #include "editor/ui/SourceEdit.h"
 
@@ -11,6 +12,9 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QtTest>
 
 using namespace zelk;
@@ -23,6 +27,21 @@ void type(frmEditor* e, const QString& text)
 {
     e->Text->setFocus();
     typeKeys(e->Text, text);
+}
+
+// The colour the highlighter gives the first character of `part` in `line`
+// (invalid when it gives none).
+QColor colourOf(const QString& line, const QString& part)
+{
+    QTextDocument doc;
+    AsmHighlighter h(&doc);
+    doc.setPlainText(line);
+    h.rehighlight();
+    const int at = int(line.indexOf(part));
+    for (const QTextLayout::FormatRange& r : doc.firstBlock().layout()->formats())
+        if (at >= r.start && at < r.start + r.length)
+            return r.format.foreground().color();
+    return {};
 }
 
 bool enabled(frmMain& m, const char* item) { return m.menuItem(QString::fromLatin1(item))->isEnabled(); }
@@ -166,6 +185,40 @@ private slots:
         QFETCH(QString, name);
         QFETCH(int, index);
         QCOMPARE(saveAsFilterIndex(name), index);
+    }
+
+    void highlighting_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("part");
+        QTest::addColumn<int>("kind");  // -1: plain
+        using K = AsmHighlighter::Kind;
+        QTest::newRow("label") << "START\tLDAA\t#$10\tload A" << "START" << int(K::Label);
+        QTest::newRow("mnemonic") << "START\tLDAA\t#$10\tload A" << "LDAA" << int(K::Mnemonic);
+        QTest::newRow("hex number") << "START\tLDAA\t#$10\tload A" << "$10" << int(K::Number);
+        QTest::newRow("text after the operand") << "START\tLDAA\t#$10\tload A" << "load" << int(K::Comment);
+        QTest::newRow("after an inherent instruction") << "\tNOP\twait 5 cycles" << "5" << int(K::Comment);
+        QTest::newRow("star line") << "* full $10 line" << "$10" << int(K::Comment);
+        QTest::newRow("semicolon") << "\tORG\t$E000\t; it's here" << "it's" << int(K::Comment);
+        QTest::newRow("directive") << "MASK\tEQU\t%1010" << "EQU" << int(K::Directive);
+        QTest::newRow("binary") << "MASK\tEQU\t%1010" << "%1010" << int(K::Number);
+        QTest::newRow("fcc with blanks") << "\tFCC\t/a b/\ttext" << "a b" << int(K::String);
+        QTest::newRow("after fcc") << "\tFCC\t/a b/\ttext" << "text" << int(K::Comment);
+        QTest::newRow("character constant") << "\tLDAA\t#'A\tletter" << "'A" << int(K::String);
+        QTest::newRow("bit mask field") << "\tBRSET\t$10,X $80 LOOP skip" << "$80" << int(K::Number);
+        QTest::newRow("bit branch target") << "\tBRSET\t$10,X $80 LOOP skip" << "LOOP" << -1;
+        QTest::newRow("after the bit fields") << "\tBRSET\t$10,X $80 LOOP skip" << "skip" << int(K::Comment);
+        QTest::newRow("symbol operand") << "\tSTAA\tCOUNT" << "COUNT" << -1;
+    }
+    void highlighting()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, part);
+        QFETCH(int, kind);
+        QTextDocument doc;
+        AsmHighlighter h(&doc);
+        const QColor expected = kind < 0 ? QColor() : h.formatOf(AsmHighlighter::Kind(kind)).foreground().color();
+        QCOMPARE(colourOf(line, part), expected);
     }
 
     void dialogFiltersConvertToQtForm()
