@@ -120,11 +120,17 @@ private slots:
         QCOMPARE(w->gridMemory->horizontalHeaderItem(FirstHex + 10)->text(), QString("0A"));
         QCOMPARE(w->gridMemory->horizontalHeaderItem(FirstChar + 10)->text(), QString("A"));
 
-        f_.main->runCommand("mnuViewMemory");  // open: closes it
+        f_.main->menuItem("mnuViewMemory")->trigger();  // open: the View item closes it
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!window());
         QVERIFY(!f_.main->isShown("mnuViewMemory"));
         QVERIFY(!f_.main->menuItem("mnuViewMemory")->isChecked());
+
+        // The View item opens it again and asks again.
+        f_.main->menuItem("mnuViewMemory")->trigger();
+        QVERIFY(window());
+        QCOMPARE(asked_, 2);
+        QVERIFY(f_.main->menuItem("mnuViewMemory")->isChecked());
     }
 
     void cancelShowsAddressZero()
