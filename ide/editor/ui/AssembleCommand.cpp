@@ -57,12 +57,23 @@ bool QProcessRunner::start(const std::filesystem::path& script, const std::files
     p->setStandardInputFile(QProcess::nullDevice());
     p->setStandardOutputFile(QProcess::nullDevice());
     p->setStandardErrorFile(QProcess::nullDevice());
-    p->start(QStringLiteral("/bin/sh"), {qPath(script)});
+    // The marker also follows a script that ends without writing it (a
+    // broken script, a shell error), so the wait ends when the script does;
+    // a run that leaves no result at all is then reported as failed.
+    p->start(QStringLiteral("/bin/sh"),
+             {QStringLiteral("-c"), QStringLiteral("/bin/sh \"$1\"; : > '%1'").arg(QString::fromLatin1(scratch::Marker)),
+              QStringLiteral("asm"), qPath(script)});
     if (!p->waitForStarted(5000)) {
         error = p->errorString().toStdString();
         return false;
     }
     return true;
+}
+
+void QProcessRunner::waitFinished(int ms)
+{
+    if (auto& p = scriptProcess(); p && p->state() != QProcess::NotRunning)
+        p->waitForFinished(ms);
 }
 
 void QProcessRunner::stop()
@@ -139,6 +150,8 @@ void FileAssemble(frmMain& m)
     AssembleOutcome out = zelk::FileAssemble(req, runner);
     if (out.status == AssembleStatus::TimedOut)
         runner.stop();
+    else
+        runner.waitFinished(2000);
     // No scratch file outlives the run (the copy of the source, a result
     // that could not be moved, the half-written files of a stopped script).
     if (!out.scratchDir.empty() && out.status != AssembleStatus::Refused) {
@@ -158,6 +171,8 @@ void FileAssemble(frmMain& m)
         files.downloadFileName = qPath(req.sourceDir / out.titles.machineCode);
     if (!out.message.empty())
         m.message(AssembleErrorCaption, out.message, MessageIcon::Exclamation);
+    else if (!out.results.listing && !out.results.errors && !out.results.machineCode)
+        m.message(AssembleErrorCaption, NoResultsMessage, MessageIcon::Exclamation);
     if (out.results.listing) {
         FileLoadSymbols(m, qPath(out.listingPath));
         m.message(AssemblyDoneCaption, assemblyDoneMessage(out.titles), MessageIcon::Information);

@@ -32,7 +32,12 @@ public:
                const std::filesystem::path& programDir, std::string& error) override;
     // Stops a script that is still running (after a time-out).
     void stop();
+    // Waits up to `ms` for the script to end (after its marker appeared).
+    void waitFinished(int ms);
 };
+
+// A run that ended without a listing, an error listing or S-records.
+inline constexpr const char* NoResultsMessage = "Assembler Produced No Results !";
 
 // The save question: true when there is nothing unsaved or the save succeeded.
 bool AsmSaved(frmMain& m);

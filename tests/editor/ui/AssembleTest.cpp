@@ -251,6 +251,26 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
     }
 
+    void aScriptThatFailsIsReportedAtOnce()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        QTemporaryDir tools;
+        QFile(tools.filePath("as11")).open(QIODevice::WriteOnly);
+        QFile script(tools.filePath("asm.sh"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("exit 3\n");
+        script.close();
+        AssembleSettings::programDir = tools.path();
+        OpenEditor(m, f.write("prog.asm", kGood));
+        QElapsedTimer t;
+        t.start();
+        m.runCommand("mnuFileAssemble");
+        QVERIFY(t.elapsed() < 10000);
+        QCOMPARE(f.messages, QStringList{"Tarvine - Assemble Error|Assembler Produced No Results !"});
+        QCOMPARE(scratchFiles(tools.path()), QStringList());
+    }
+
     void loadSymbolsAsksWithTheListingTitle()
     {
         EditorFixture f;
