@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
 #include <QStringList>
 #include <QTest>
 
@@ -74,6 +75,16 @@ struct EditorFixture : ShellFixture {
             files.pop_front();
             return f;
         };
+    }
+
+    // The windows go before the main window: it would otherwise delete
+    // several of them while walking its own list of them.
+    ~EditorFixture()
+    {
+        if (main) {
+            main->mdiArea()->closeAllSubWindows();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
     }
 
     // Writes text to a file in the temporary folder; returns its path.
