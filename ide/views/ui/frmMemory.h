@@ -101,7 +101,6 @@ private:
     MemoryCursor cursor_;
     bool lastOk_ = false;       // the last InMemory succeeded
     bool haveBuffer_ = false;   // the buffer holds a page read for this window
-    bool settingScroll_ = false;
     int editRow_ = -1;
     int editColumn_ = -1;
     int cellWrites_ = 0;
