@@ -123,6 +123,29 @@ private slots:
         QVERIFY(!f_.main->isShown(qs(info.viewMenuItem)));
     }
 
+    void placementIsSavedAndRestored_data()
+    {
+        QTest::addColumn<RegisterWindow>("window");
+        QTest::newRow("CPU") << RegisterWindow::CPU;
+        QTest::newRow("Timer") << RegisterWindow::Timer;
+        QTest::newRow("PIA") << RegisterWindow::PIA;
+    }
+    void placementIsSavedAndRestored()
+    {
+        QFETCH(RegisterWindow, window);
+        const QString prefix = qs(windowInfo(window).placementPrefix);
+        frmRegisters* w = open(window);
+        auto* sub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+        QVERIFY(sub);
+        const QRect where(30, 45, 240, 180);
+        sub->setGeometry(where);
+        closeAll();
+        QCOMPARE(f_.qs->value("Windows/" + prefix + "Left").toString(), QString::number(30 * 15));
+        QCOMPARE(f_.qs->value("Windows/" + prefix + "Height").toString(), QString::number(180 * 15));
+        w = open(window);
+        QCOMPARE(qobject_cast<QMdiSubWindow*>(w->parentWidget())->geometry(), where);
+    }
+
     void valuesFromTheTarget()
     {
         f_.put(0x0000, {0x12, 0x34, 0xAB, 0xCD, 0x00, 0x01, 0x00, 0xFF, 0xD4});
