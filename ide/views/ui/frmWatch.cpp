@@ -146,11 +146,23 @@ frmWatch::~frmWatch()
 
 void frmWatch::activated(bool on)
 {
+    const bool wasActive = active_;
+    active_ = on;
     main_.setCommandEnabled(QStringLiteral("mnuDebugEditWatch"), on && !programWatches().empty());
-    if (on && view_.autoRefreshOn())
-        main_.tmrRefresh()->start();
-    else if (!on)
-        main_.tmrRefresh()->stop();
+    QTimer* t = main_.tmrRefresh();
+    if (on) {
+        if (!view_.autoRefreshOn())
+            return;
+        t->start();
+        // Other windows hear of the same activation and may stop the shared
+        // timer after this; start it again once they all have.
+        QTimer::singleShot(0, this, [this] {
+            if (active_ && view_.autoRefreshOn())
+                main_.tmrRefresh()->start();
+        });
+    } else if (wasActive) {
+        t->stop();
+    }
 }
 
 void frmWatch::rebuildRows()

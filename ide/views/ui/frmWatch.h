@@ -74,6 +74,7 @@ private:
     QTreeWidget* ListView = nullptr;
     WatchView view_;
     QMenu* popup_ = nullptr;
+    bool active_ = false;  // the active child
 };
 
 // The main window's watch commands, usable by name.

@@ -7,6 +7,8 @@
 #include "views/ui/frmWatch.h"
 
 #include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QTimer>
 #include <QTreeWidget>
@@ -243,6 +245,35 @@ private slots:
         QCOMPARE(row(w, 0), QStringLiteral("$0010"));
         QVERIFY(!programWatches()[0].WatchNamed);
         QCOMPARE(row(w, 1), QStringLiteral("KEEP"));
+    }
+
+    void autoRefreshFollowsTheActiveWindow()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        m.show();
+        programWatches().add(0x70, "", false);
+        m.openView("mnuViewWatch");
+        frmWatch* w = window(m);
+        auto* watchSub = qobject_cast<QMdiSubWindow*>(w->parentWidget());
+        m.mdiArea()->setActiveSubWindow(watchSub);
+        m.setCommandEnabled("mnuDebugEditWatch", false);
+        m.mdiArea()->setActiveSubWindow(nullptr);
+        m.mdiArea()->setActiveSubWindow(watchSub);
+        QVERIFY(m.menuItem("mnuDebugEditWatch")->isEnabled());
+        w->mnuAutoRefresh();
+        QVERIFY(m.tmrRefresh()->isActive());
+        // Another window becomes active: the timer and Edit Watch stop.
+        m.openView("mnuViewLabel");
+        m.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(m.viewWidget("mnuViewLabel")->parentWidget()));
+        QCoreApplication::processEvents();
+        QVERIFY(!m.tmrRefresh()->isActive());
+        QVERIFY(!m.menuItem("mnuDebugEditWatch")->isEnabled());
+        m.mdiArea()->setActiveSubWindow(watchSub);
+        QCoreApplication::processEvents();
+        QVERIFY(m.tmrRefresh()->isActive());
+        m.mdiArea()->closeAllSubWindows();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void theListOutlivesTheWindow()
