@@ -170,9 +170,6 @@ void frmWatch::rebuildRows()
     ListView->clear();
     for (int i = 0; i < programWatches().WatchCount(); ++i)
         addRow();
-    // The rows hold data only after a refresh.
-    while (ListView->topLevelItemCount() > programWatches().WatchCount())
-        delete ListView->takeTopLevelItem(ListView->topLevelItemCount() - 1);
 }
 
 void frmWatch::addRow()
@@ -210,14 +207,21 @@ void frmWatch::mnuRefresh()
     WatchList& list = programWatches();
     if (list.empty())
         return;
-    main_.tmrRefresh()->stop();
+    // The shared timer belongs to the active window: a refresh of this one
+    // from the refresh cycle leaves another window's auto refresh running.
+    QTimer* t = active_ ? main_.tmrRefresh() : nullptr;
+    if (t)
+        t->stop();
+    const bool wasAuto = view_.autoRefreshOn();
     AccessPort port(main_.access());
     if (view_.accessed(list.refresh(port)))
         Redraw();
     else
         ClearScreen();
-    if (view_.autoRefreshOn())
-        main_.tmrRefresh()->start();
+    if (t && view_.autoRefreshOn())
+        t->start();
+    else if (wasAuto && !view_.autoRefreshOn())
+        main_.tmrRefresh()->stop();  // the failure ended this window's auto refresh
 }
 
 void frmWatch::Redraw()
@@ -281,14 +285,11 @@ void frmWatch::mnuEnter()
     WatchDialogs::enterValue(this, f);
     if (f.DialogOK) {
         AccessPort port(main_.access());
+        // The refresh cycle re-reads this window with the others.
         if (view_.accessed(list.writeValue(i, f.DialogValue, port)))
             main_.Refresh();
         else
             ClearScreen();
-        // The refresh cycle only reaches an open watch window through its
-        // View item; keep this window current either way.
-        if (main_.access().linkReady())
-            mnuRefresh();
     }
     if (view_.autoRefreshOn())
         main_.tmrRefresh()->start();
@@ -405,9 +406,6 @@ void EditWatch(frmMain& m)
         return;
     list.edit(i, f.DialogValue, f.DialogName, f.DialogIsWord);
     w->mnuRefresh();
-    // An edit the target cannot read still shows the new row text.
-    if (w->valueColumnWidth() == 0)
-        w->ClearScreen();
 }
 
 void RemoveWatch(frmMain& m)

@@ -269,6 +269,11 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY(!m.tmrRefresh()->isActive());
         QVERIFY(!m.menuItem("mnuDebugEditWatch")->isEnabled());
+        // A refresh of the inactive watch window leaves the timer alone.
+        m.tmrRefresh()->start();
+        w->mnuRefresh();
+        QVERIFY(m.tmrRefresh()->isActive());
+        m.tmrRefresh()->stop();
         m.mdiArea()->setActiveSubWindow(watchSub);
         QCoreApplication::processEvents();
         QVERIFY(m.tmrRefresh()->isActive());
