@@ -118,7 +118,6 @@ int saveAsFilterIndex(const QString& fileName)
 frmEditor::frmEditor(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
 {
     setObjectName(QStringLiteral("frmEditor"));
-    setAttribute(Qt::WA_DeleteOnClose, false);
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
     Text = new SourceEdit(this);
@@ -129,7 +128,7 @@ frmEditor::frmEditor(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
     resize(560, 380);
     ++editorState().editorCount;
 
-    connect(Text, &QPlainTextEdit::textChanged, this, &frmEditor::textEdited);
+    connect(Text, &QPlainTextEdit::textChanged, this, &frmEditor::updateButtons);
     connect(Text, &QPlainTextEdit::selectionChanged, this, &frmEditor::selectionChanged);
     connect(Text, &QPlainTextEdit::cursorPositionChanged, this, [this] {
         if (active_)
@@ -332,11 +331,6 @@ void frmEditor::updateButtons()
     main_.setCommandEnabled(QStringLiteral("mnuFileSave"), TextChanged());
     main_.setCommandEnabled(QStringLiteral("mnuEditUndo"), Undo());
     main_.setCommandEnabled(QStringLiteral("mnuEditRedo"), Redo());
-}
-
-void frmEditor::textEdited()
-{
-    updateButtons();
 }
 
 void frmEditor::selectionChanged()

@@ -67,7 +67,6 @@ protected:
 
 private:
     bool askToClose();
-    void textEdited();
     void selectionChanged();
     void updateButtons();
 
