@@ -44,6 +44,12 @@ const ViewInfo* ViewRegistry::byWindow(const QString& w)
 
 const std::vector<ViewInfo>& ViewRegistry::all() { return views(); }
 
+void ViewRegistry::remove(const QString& m)
+{
+    auto& v = views();
+    std::erase_if(v, [&](const ViewInfo& i) { return i.menuItem == m; });
+}
+
 void ViewRegistry::addExtension(std::function<void(frmMain&)> fn) { exts().push_back(std::move(fn)); }
 
 const std::vector<std::function<void(frmMain&)>>& ViewRegistry::extensions() { return exts(); }

@@ -45,6 +45,8 @@ public:
     static const ViewInfo* byMenuItem(const QString& menuItem);
     static const ViewInfo* byWindow(const QString& window);
     static const std::vector<ViewInfo>& all();
+    // Drops the registration of a View item (tests; a build without that window).
+    static void remove(const QString& menuItem);
 
     static void addExtension(std::function<void(frmMain&)> fn);
     static const std::vector<std::function<void(frmMain&)>>& extensions();

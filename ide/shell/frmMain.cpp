@@ -449,6 +449,7 @@ QWidget* frmMain::openView(const QString& name)
     auto* sub = mdi_->addSubWindow(w);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setObjectName(info->window + QStringLiteral("Sub"));
+    sub->setProperty("zelkPrefix", info->prefix);
 
     const QRect client = clientRectPx();
     QRect def;
@@ -496,9 +497,10 @@ QWidget* frmMain::openView(const QString& name)
 
 void frmMain::closeView(const QString& name)
 {
-    if (QMdiSubWindow* sub = views_.value(name))
-        sub->close();
-    else if (QAction* a = items_.value(name))
+    QMdiSubWindow* sub = views_.value(name);
+    if (sub && !sub->close())
+        return;  // the window refused
+    if (QAction* a = items_.value(name))
         a->setChecked(false);
 }
 
@@ -507,10 +509,10 @@ void frmMain::toggleView(const QString& name)
     // The triggered item has already inverted its mark: checked now means
     // it was unchecked, so the window opens.
     QAction* a = items_.value(name);
-    if (views_.value(name)) {
+    if (QMdiSubWindow* sub = views_.value(name)) {
         closeView(name);
         if (a)
-            a->setChecked(views_.value(name) != nullptr);
+            a->setChecked(sub->isVisible());
     } else {
         openView(name);
     }
@@ -1043,6 +1045,11 @@ bool frmMain::eventFilter(QObject* o, QEvent* e)
             p.state = stateOf(sub);
             if (p.state == WindowState::Normal && sub->isVisible())
                 p.rect = sub->geometry();
+            break;
+        case QEvent::Hide:
+            // Closing hides the window before it is deleted: save now, so the
+            // placement is stored as soon as the window has gone.
+            store_->savePlacement(sub->property("zelkPrefix").toString(), p);
             break;
         default:
             break;

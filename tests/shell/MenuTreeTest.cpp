@@ -168,7 +168,12 @@ private slots:
             }
             QVERIFY2(a->text() == QLatin1String(r.caption), where + " caption " + a->text().toLatin1());
             QVERIFY2(a->shortcut() == QKeySequence(QLatin1String(r.key)), where);
-            QVERIFY2(a->isEnabled() == r.enabled, where + " enabled");
+            // A hidden item (the disassembler popup's Refresh Window) reads
+            // as disabled until it is shown.
+            if (a->isVisible())
+                QVERIFY2(a->isEnabled() == r.enabled, where + " enabled");
+            else
+                QVERIFY2(QByteArray(r.name) == "mnuDebugRefresh", where + " hidden");
         }
     }
 

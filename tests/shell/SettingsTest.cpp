@@ -154,6 +154,9 @@ private slots:
         QVERIFY(!m.menuItem("mnuDebugCodeOn")->isChecked());
         QVERIFY(m.menuItem("mnuDebugIncludeSym")->isChecked());
         QVERIFY(m.access().simulatorMode());
+        // The port could not be opened: that is what panel 1 says, in either mode.
+        QCOMPARE(m.panel(1)->text(), QStringLiteral("HC11 Board: Communication Port Error !"));
+        m.BoardStatus();
         QCOMPARE(m.panel(1)->text(), QStringLiteral("Simulator mode"));
     }
 
@@ -216,6 +219,7 @@ private slots:
     void aViewWithoutAWindowSaysSo()
     {
         ShellFixture f;
+        ViewRegistry::remove("mnuViewLabel");
         frmMain& m = f.start();
         m.menuItem("mnuViewLabel")->trigger();
         QVERIFY(!m.isShown("mnuViewLabel"));
