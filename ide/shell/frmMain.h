@@ -170,6 +170,7 @@ private:
     void viewClosed(const QString& menuItemName, QMdiSubWindow* sub);
     void updateWindowMenu();
     void tmrRefreshTick();
+    void flushCpuWindow();
     void tmrCommTick();
     int helpContextOfFocus() const;
     QRect clientRectPx() const;
@@ -189,6 +190,7 @@ private:
     QTimer* tmrComm_ = nullptr;
     QTimer* tmrRefresh_ = nullptr;
     QHash<QString, QAction*> items_;
+    QAction* cpuItem_ = nullptr;
     QHash<QString, QMenu*> menus_;
     QHash<QString, QAction*> buttons_;
     QHash<QString, std::function<void()>> commands_;
@@ -198,6 +200,8 @@ private:
     bool portError_ = false;
     bool closing_ = false;
     bool closeAfterRun_ = false;
+    bool clockPending_ = false;
+    bool cpuPending_ = false;
     bool tmrCommWasActive_ = false;
     bool tmrRefreshWasActive_ = false;
     bool forceSimulator_ = false;

@@ -134,16 +134,37 @@ private slots:
             if (m.viewWidget("mnuViewRegCPU")->isEnabled()) wrong << "cpu window";
             if (m.tmrComm()->isActive()) wrong << "tmrComm";
             if (!m.run().playRunning) wrong << "running flag";
+            g_log << "paused here";
             m.runCommand("mnuRunPause");
         });
         m.runCommand("mnuRunPlay");
         QCOMPARE(wrong, QStringList{});
-        // Play refreshes only the CPU register window per step.
-        QVERIFY(g_log.count("RegCPU:mnuRefresh") > 10);
+        // Play refreshes only the CPU register window, once per time slice.
+        QVERIFY(g_log.count("RegCPU:mnuRefresh") >= 2);
+        QVERIFY(!g_log.contains("DisAsm:mnuRefresh"));
         QVERIFY(!m.menuItem("mnuRunPause")->isEnabled());
         QVERIFY(m.menuItem("mnuRunPlay")->isEnabled());
         QVERIFY(m.tmrComm()->isActive());
         QVERIFY(m.viewWidget("mnuViewRegCPU")->isEnabled());
+    }
+
+    void playEndsWithTheCpuWindowShowingTheLastStep()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        m.menuItem("mnuViewRegCPU")->trigger();
+        f.put(0xE000, {0x86, 0x01, 0xC6, 0x02, 0x01});  // LDAA #1 / LDAB #2 / NOP
+        m.access().regs.PC = 0xE000;
+        m.breakpoints().append(0xE004);
+        g_log.clear();
+        m.runCommand("mnuRunPlay");  // two steps, well inside one time slice
+        QCOMPARE(m.access().regs.PC, 0xE004);
+        QCOMPARE(g_log.count("RegCPU:mnuRefresh"), 1);
+        // Without any step there is nothing to show again.
+        g_log.clear();
+        m.FreezeDisplay();
+        m.ThawDisplay();
+        QCOMPARE(g_log.count("RegCPU:mnuRefresh"), 0);
     }
 
     void refreshRunAsksTheWindowsInOrder()
