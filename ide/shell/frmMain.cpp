@@ -773,8 +773,12 @@ void frmMain::openFile(const QString& path)
 
 QString frmMain::helpFile() const
 {
+    if (!helpFile_.isEmpty())
+        return helpFile_;
     return QCoreApplication::applicationDirPath() + QStringLiteral("/ZELK.html");
 }
+
+HelpViewer* frmMain::helpViewer() const { return help_; }
 
 void frmMain::showHelp(int context)
 {

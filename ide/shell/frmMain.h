@@ -115,6 +115,8 @@ public:
 
     // ---- Help -------------------------------------------------------------------
     QString helpFile() const;
+    void setHelpFile(const QString& path) { helpFile_ = path; }  // default: ZELK.html beside the program
+    HelpViewer* helpViewer() const;
     void showHelp(int context);   // 0 = contents
     void SetRegistersHelp();
 
@@ -198,6 +200,7 @@ private:
     QPointer<HelpViewer> help_;
     std::function<bool(const QString&)> sourceOpener_;
     bool portError_ = false;
+    QString helpFile_;
     bool closing_ = false;
     bool closeAfterRun_ = false;
     bool clockPending_ = false;
