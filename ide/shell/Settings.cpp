@@ -237,26 +237,36 @@ void SettingsStore::setValue(const QString& key, const QString& v)
 
 void SettingsStore::sync() { s_->sync(); }
 
-QRect pulledOnScreen(const QRect& r)
+namespace {
+constexpr int kGrip = 40;  // pixels that must stay visible to grab a window
+
+bool showsGrip(const QRect& r, const QRect& area)
 {
-    const auto screens = QGuiApplication::screens();
-    constexpr int grip = 40;  // pixels that must stay visible to grab the window
-    for (QScreen* sc : screens) {
-        QRect vis = sc->availableGeometry().intersected(r);
-        if (vis.width() >= std::min(grip, r.width()) && vis.height() >= std::min(grip, r.height()))
-            return r;
-    }
-    QScreen* primary = QGuiApplication::primaryScreen();
-    if (!primary)
+    const QRect vis = area.intersected(r);
+    return vis.width() >= std::min(kGrip, r.width()) && vis.height() >= std::min(kGrip, r.height());
+}
+} // namespace
+
+QRect pulledInto(const QRect& r, const QRect& a)
+{
+    if (a.isEmpty() || showsGrip(r, a))
         return r;
-    QRect a = primary->availableGeometry();
     QRect out = r;
     out.setWidth(std::min(r.width(), a.width()));
     out.setHeight(std::min(r.height(), a.height()));
-    int x = std::clamp(r.left(), a.left(), a.right() - out.width() + 1);
-    int y = std::clamp(r.top(), a.top(), a.bottom() - out.height() + 1);
+    const int x = std::clamp(r.left(), a.left(), a.right() - out.width() + 1);
+    const int y = std::clamp(r.top(), a.top(), a.bottom() - out.height() + 1);
     out.moveTo(x, y);
     return out;
+}
+
+QRect pulledOnScreen(const QRect& r)
+{
+    for (QScreen* sc : QGuiApplication::screens())
+        if (showsGrip(r, sc->availableGeometry()))
+            return r;
+    QScreen* primary = QGuiApplication::primaryScreen();
+    return primary ? pulledInto(r, primary->availableGeometry()) : r;
 }
 
 } // namespace zelk

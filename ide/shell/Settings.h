@@ -113,5 +113,8 @@ QString boolText(bool b);
 // a small grip on every screen, it is moved (and shrunk if larger) onto the
 // primary screen.
 QRect pulledOnScreen(const QRect& r);
+// The same for one area (an MDI child within the main window's client area):
+// r unchanged while a grip of it is inside area, else moved (and shrunk) in.
+QRect pulledInto(const QRect& r, const QRect& area);
 
 } // namespace zelk

@@ -463,6 +463,7 @@ QWidget* frmMain::openView(const QString& name)
                     std::max(40, twipsToPixels(t.height)));
     }
     Placement p = store_->placement(info->prefix, def);
+    p.rect = pulledInto(p.rect, client);  // a placement left far outside comes back in
     sub->setGeometry(p.rect);
     placements_.insert(sub, Placement{WindowState::Normal, p.rect});
     if (p.state == WindowState::Maximized)
@@ -929,6 +930,7 @@ void frmMain::BoardStatus()
     } else {
         bool cts = true;  // a port without modem lines counts as attached
         if (comm_->isOpen()) {
+            comm_->clearError();
             const QSerialPort::PinoutSignals pins = comm_->pinoutSignals();
             if (comm_->error() == QSerialPort::NoError)
                 cts = pins.testFlag(QSerialPort::ClearToSendSignal);

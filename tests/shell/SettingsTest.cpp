@@ -141,6 +141,16 @@ private slots:
         QVERIFY(avail.contains(pulledOnScreen(huge)) || pulledOnScreen(huge) == huge);
     }
 
+    void childPlacementOutsideTheClientAreaComesBack()
+    {
+        const QRect area(0, 0, 800, 600);
+        QCOMPARE(pulledInto(QRect(5000, 4000, 200, 100), area), QRect(600, 500, 200, 100));
+        QCOMPARE(pulledInto(QRect(-900, 10, 300, 100), area), QRect(0, 10, 300, 100));
+        QCOMPARE(pulledInto(QRect(790 - 40, 10, 300, 100), area), QRect(750, 10, 300, 100));  // grip visible
+        QCOMPARE(pulledInto(QRect(10, 10, 2000, 2000), area), QRect(10, 10, 2000, 2000));
+        QCOMPARE(pulledInto(QRect(3000, 3000, 2000, 2000), area), QRect(0, 0, 800, 600));
+    }
+
     void startUpAppliesTheStoredSwitches()
     {
         ShellFixture f({{"Settings/Toolbar", "False"},
