@@ -186,10 +186,10 @@ private slots:
         QVERIFY(timersOff);
         QVERIFY(m.tmrComm()->isActive());
         QVERIFY(!m.run().animateRunning);
-        // About one instruction per 100 ms: two or three in 250 ms.
-        const uint32_t steps = m.run().clockCounter;
-        QVERIFY2(steps >= 4 && steps <= 14, qPrintable(QString::number(steps)));
-        QVERIFY(t.elapsed() < 2000);
+        // At most one instruction per 100 ms (2 or 3 cycles each here).
+        const uint32_t cycles = m.run().clockCounter;
+        const qint64 ms = t.elapsed();
+        QVERIFY2(cycles >= 2 && cycles <= 3 * (ms / 100 + 1), qPrintable(QString("%1 cycles in %2 ms").arg(cycles).arg(ms)));
     }
 
     void runInSimulatorModeOnlyWarns()
