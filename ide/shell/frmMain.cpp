@@ -756,7 +756,18 @@ void frmMain::openFile(const QString& path)
 {
     const QFileInfo fi(path);
     if (fi.suffix().compare(QLatin1String("s19"), Qt::CaseInsensitive) == 0) {
+        // A program named on the command line goes into the simulator's
+        // image, whichever target is chosen (a board is downloaded to with
+        // File > Download).
+        const TargetMode mode = access_->mode();
+        const bool ready = access_->linkReady();
+        access_->setMode(TargetMode::Simulator);
         loadS19(fi.absoluteFilePath());
+        if (mode != TargetMode::Simulator) {
+            access_->setMode(mode);
+            access_->setLinkReady(ready);
+            BoardStatus();
+        }
         return;
     }
     if (sourceOpener_ && sourceOpener_(fi.absoluteFilePath()))

@@ -258,7 +258,16 @@ private slots:
         QCOMPARE(m.access().image()[0xE001], uint8_t(0x2A));
         QCOMPARE(m.access().regs.PC, 0xE000);
         QCOMPARE(m.panel(2)->text(), QStringLiteral("Program: prog.s19"));
+        // In board mode a command-line program still goes into the image.
+        m.access().image()[0xE001] = 0;
+        m.access().setMode(TargetMode::Board);
+        m.openFile(path);
+        QCOMPARE(m.access().image()[0xE001], uint8_t(0x2A));
+        QVERIFY(!m.access().simulatorMode());
+        QVERIFY(f.messages.isEmpty());
+        m.access().setMode(TargetMode::Simulator);
         // A source file without an editor in the build loads its .s19 sibling.
+        m.setSourceOpener({});
         m.access().image()[0xE001] = 0;
         m.openFile(f.dir.filePath("prog.asm"));
         QCOMPARE(m.access().image()[0xE001], uint8_t(0x2A));

@@ -186,6 +186,16 @@ private slots:
         QVERIFY(f.qs->contains("Windows/MainState"));
     }
 
+    void firstRunOpensMaximized()
+    {
+        ShellFixture f;
+        frmMain& m = f.start(false);
+        m.showAsStored();
+        QTRY_VERIFY(m.isMaximized());
+        QVERIFY(m.findChild<QToolBar*>("tbToolbar")->isVisible());
+        QVERIFY(m.statusBar()->isVisible());
+    }
+
     void closingMinimizedKeepsTheLastNormalPosition()
     {
         ShellFixture f({{"Windows/MainState", "0"},
