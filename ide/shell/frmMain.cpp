@@ -169,10 +169,17 @@ frmMain::frmMain(SettingsStore* store, QWidget* parent) : QMainWindow(parent)
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
-    // The views go first: they may still call back while closing.
+    // The MDI children outlive this part of the destruction (the widget base
+    // deletes them later): cut their ties to members that are about to go.
+    for (QMdiSubWindow* sub : placements_.keys()) {
+        sub->removeEventFilter(this);
+        disconnect(sub, nullptr, this, nullptr);
+    }
+    placements_.clear();
     for (auto& sub : views_)
         if (sub)
             delete sub;
+    views_.clear();
     if (g_main == this)
         g_main = nullptr;
 }
