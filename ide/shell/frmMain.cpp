@@ -164,6 +164,12 @@ frmMain::frmMain(SettingsStore* store, QWidget* parent) : QMainWindow(parent)
     qApp->installEventFilter(this);
     for (const auto& ext : ViewRegistry::extensions())
         ext(*this);
+    // The serial terminal's popup (when this build has it) shows the stored
+    // display mode.
+    if (auto* hex = findChild<QAction*>(QStringLiteral("mnuPopupSerialHex")))
+        hex->setChecked(settings_.hexTerminal);
+    if (auto* ascii = findChild<QAction*>(QStringLiteral("mnuPopupSerialAscii")))
+        ascii->setChecked(!settings_.hexTerminal);
 }
 
 frmMain::~frmMain()
@@ -637,6 +643,8 @@ void frmMain::saveSettings()
     settings_.statusBar = items_.value("mnuViewStatusBar")->isChecked();
     settings_.codeOn = items_.value("mnuDebugCodeOn")->isChecked();
     settings_.includeSym = items_.value("mnuDebugIncludeSym")->isChecked();
+    if (auto* hex = findChild<QAction*>(QStringLiteral("mnuPopupSerialHex")))
+        settings_.hexTerminal = hex->isChecked();
     AppSettings out = settings_;
     if (forceSimulator_)
         out.simEnabled = storedSimEnabled_;  // the command line's mode was for this run only

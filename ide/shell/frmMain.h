@@ -91,6 +91,10 @@ public:
     BreakpointTable& breakpoints() { return breakpoints_; }
     // The options continuous runs use (time slice of window messages).
     RunOptions& runOptions() { return runOptions_; }
+    // The options in force (fonts, port, modes). A window that keeps one of
+    // them (the serial terminal's hex mode) may change it here; it is saved
+    // at exit. A popup action named mnuPopupSerialHex, a child of this
+    // window, is set from and read back into hexTerminal automatically.
     AppSettings& settings() { return settings_; }
     SettingsStore& store() { return *store_; }
     QSerialPort& MSComm() { return *comm_; }
