@@ -182,10 +182,13 @@ frmMain::~frmMain()
         disconnect(sub, nullptr, this, nullptr);
     }
     placements_.clear();
-    for (auto& sub : views_)
+    // Take the list first: deleting a window must not change the container
+    // being walked, whatever its handlers do.
+    const auto subs = views_.values();
+    views_.clear();
+    for (const auto& sub : subs)
         if (sub)
             delete sub;
-    views_.clear();
     if (g_main == this)
         g_main = nullptr;
 }
