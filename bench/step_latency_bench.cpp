@@ -82,8 +82,14 @@ void BM_StepIntoWithWindows(benchmark::State& state)
 {
     Setup& s = setup();
     frmMain& m = *s.main;
+    auto* d = qobject_cast<frmDisAsm*>(m.viewWidget("mnuViewDisassembler"));
+    const uint64_t painted = d ? d->rowView()->rowPaints() : 0;
     for (auto _ : state)
         stepAndPaint(m);
+    // Rows of the disassembler painted per step (shows that painting happens).
+    if (d)
+        state.counters["disasmRowsPainted"] = benchmark::Counter(double(d->rowView()->rowPaints() - painted),
+                                                                 benchmark::Counter::kAvgIterations);
     state.SetLabel(s.cpuWindow ? "disassembler+stack+CPU" : "disassembler+stack (no CPU window in this build)");
 }
 BENCHMARK(BM_StepIntoWithWindows)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -247,6 +247,28 @@ private slots:
         QCOMPARE(d->rowView()->colour(9), Colour::CurrentBreakpoint);
     }
 
+    void animateFollowsPCAndStopsAtABreakpoint()
+    {
+        UiFixture f;
+        f.fill(0xC000, 600, NOP);
+        f.setRegs(0xC000, 0x00FF);
+        auto* d = f.open<frmDisAsm>("mnuViewDisassembler", 6);
+        const int visible = d->visibleRows();
+        // A breakpoint beyond the first page: Animate must turn the page.
+        f.m().breakpoints().append(0xC000 + visible + 2);
+        const uint64_t before = d->rowView()->rowWrites();
+        f.m().runCommand("mnuRunAnimate");
+        QCOMPARE(f.m().access().regs.PC, 0xC000 + visible + 2);
+        QCOMPARE(d->pageTop(), 0xC000 + visible);
+        QCOMPARE(d->currentRow(), 3);
+        QVERIFY(d->rowView()->bold(3));
+        QVERIFY(d->isEnabled());
+        // Per step only the rows that changed were rewritten: the page turn
+        // rewrites every row once, each other step a handful.
+        const uint64_t writes = d->rowView()->rowWrites() - before;
+        QVERIFY2(writes < uint64_t(RowView::MaxRows + 6 * (visible + 2)), qPrintable(QString::number(writes)));
+    }
+
     // ---- Following the program counter ------------------------------------------------
     void stepFollowsPCAcrossPages()
     {
