@@ -1047,10 +1047,18 @@ void frmMain::runStarted(RunKind)
 
 void frmMain::runStopped(RunKind)
 {
-    flushCpuWindow();
     if (QMdiSubWindow* sub = isShown("mnuViewDisassembler") ? views_.value("mnuViewDisassembler") : nullptr) {
+        flushCpuWindow();
         mdi_->setActiveSubWindow(sub);
         GoToPCAddress();
+    } else if (access_->linkReady()) {
+        // Without a disassembler nothing else re-reads the target after a
+        // run: bring every open window up to date (the CPU window included)
+        // so none shows stale values.
+        cpuPending_ = false;
+        RefreshRun();
+    } else {
+        flushCpuWindow();
     }
     ThawDisplay();
     setCommandEnabled("mnuRunPause", false);
@@ -1091,7 +1099,10 @@ void frmMain::tmrRefreshTick()
 {
     if (access_->boardRunning || run_->animateRunning || run_->playRunning)
         return;
-    QMdiSubWindow* sub = mdi_->activeSubWindow();
+    // currentSubWindow, not activeSubWindow: the latter is null while the
+    // main window itself is inactive (a dialog just closed), which would
+    // silently stop the auto refresh.
+    QMdiSubWindow* sub = mdi_->currentSubWindow();
     if (auto* v = sub ? dynamic_cast<DebugView*>(sub->widget()) : nullptr)
         if (v->refreshable())
             v->mnuRefresh();

@@ -167,6 +167,21 @@ private slots:
         QCOMPARE(g_log.count("RegCPU:mnuRefresh"), 0);
     }
 
+    void playWithoutDisassemblerBringsTheOtherWindowsUpToDate()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        m.menuItem("mnuViewStack")->trigger();
+        f.put(0xE000, {0x86, 0x01, 0xC6, 0x02, 0x01});  // LDAA #1 / LDAB #2 / NOP
+        m.access().regs.PC = 0xE000;
+        m.breakpoints().append(0xE004);
+        g_log.clear();
+        m.runCommand("mnuRunPlay");
+        QCOMPARE(m.access().regs.PC, 0xE004);
+        // Play itself refreshes no stack window; the stop does, once.
+        QCOMPARE(g_log.count("Stack:mnuRefresh"), 1);
+    }
+
     void refreshRunAsksTheWindowsInOrder()
     {
         ShellFixture f;
