@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QTimer>
 
 int main(int argc, char* argv[])
@@ -27,12 +28,16 @@ int main(int argc, char* argv[])
     cl.addPositionalArgument(QStringLiteral("file"), QStringLiteral("An .asm source or an .s19 program."),
                              QStringLiteral("[FILE]"));
     cl.process(app);
+    // The main window makes the program's folder the current directory as
+    // it starts: resolve a file named on the command line before that.
+    QStringList files;
+    for (const QString& f : cl.positionalArguments())
+        files << QFileInfo(f).absoluteFilePath();
 
     zelk::frmMain w;
     if (cl.isSet(sim))
         w.forceSimulator();
     w.showAsStored();
-    const QStringList files = cl.positionalArguments();
     if (!files.isEmpty()) {
         const QString f = files.first();
         QTimer::singleShot(0, &w, [&w, f] { w.openFile(f); });
