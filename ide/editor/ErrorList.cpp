@@ -2,11 +2,13 @@
 #include "editor/ErrorList.h"
 
 #include "link/Conversions.h"
+#include "link/FileInput.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <istream>
+#include <utility>
 
 namespace zelk {
 
@@ -63,19 +65,11 @@ ErrorListing parseErrorListing(std::istream& in)
 
 ErrorListing parseErrorListing(const std::filesystem::path& file)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) {
+    std::ifstream in;
+    if (std::string error = openFileInput(file, in); !error.empty()) {
         ErrorListing r;
         r.ok = false;
-        r.error = std::strerror(EISDIR);
-        return r;
-    }
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        ErrorListing r;
-        r.ok = false;
-        r.error = std::strerror(errno != 0 ? errno : ENOENT);
+        r.error = std::move(error);
         return r;
     }
     return parseErrorListing(in);

@@ -3,6 +3,7 @@
 #include "editor/SymbolTable.h"
 
 #include "link/Conversions.h"
+#include "link/FileInput.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <istream>
+#include <utility>
 
 namespace zelk {
 
@@ -228,19 +230,11 @@ SymbolLoadResult LoadSymbols(std::istream& in, SymbolTable& table)
 
 SymbolLoadResult LoadSymbols(const std::filesystem::path& file, SymbolTable& table)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(file, ec)) {
+    std::ifstream in;
+    if (std::string error = openFileInput(file, in); !error.empty()) {
         SymbolLoadResult r;
         r.ok = false;
-        r.error = std::strerror(EISDIR);
-        return r;
-    }
-    errno = 0;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        SymbolLoadResult r;
-        r.ok = false;
-        r.error = std::strerror(errno != 0 ? errno : ENOENT);
+        r.error = std::move(error);
         return r;
     }
     return LoadSymbols(in, table);

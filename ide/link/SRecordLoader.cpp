@@ -2,11 +2,11 @@
 #include "link/SRecordLoader.h"
 
 #include "link/Conversions.h"
+#include "link/FileInput.h"
 #include "link/SRecord.h"
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -85,23 +85,16 @@ DownloadResult DownloadText(AccessLayer& link, std::string_view content, Downloa
 
 DownloadResult DownloadFile(AccessLayer& link, const std::string& path, DownloadProgress* progress)
 {
-    std::error_code ec;
-    errno = 0;
     std::ifstream in;
-    if (std::filesystem::is_directory(path, ec))
-        errno = EISDIR;
-    else
-        in.open(path, std::ios::binary);
+    std::string error = openFileInput(path, in);
     std::string content;
-    if (in.is_open()) {
+    if (error.empty()) {
         content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
         if (in.bad())
-            errno = errno ? errno : EIO;
+            error = std::strerror(errno ? errno : EIO);
     }
-    if (!in.is_open() || in.bad()) {
-        const int err = errno ? errno : ENOENT;
-        link.notifier().message("Tarvine - Read Error", std::string(std::strerror(err)) + " !",
-                                MessageIcon::Exclamation);
+    if (!error.empty()) {
+        link.notifier().message("Tarvine - Read Error", error + " !", MessageIcon::Exclamation);
         return {};
     }
     return DownloadText(link, content, progress);
