@@ -7,13 +7,10 @@
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
 #include "views/ui/frmEnterVal.h"
+#include "views/ui/ValueListView.h"
 #include "views/ui/frmWatch.h"
 
 #include <QAction>
-#include <QContextMenuEvent>
-#include <QFontDatabase>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -34,14 +31,6 @@ namespace {
 // Changed values stand out in this colour until the next redraw of new data.
 const QColor kChangedColour(0xC0, 0x00, 0x00);
 
-QFont listFont()
-{
-    QFont f(QStringLiteral("Courier New"));
-    if (!QFontDatabase::families().contains(f.family(), Qt::CaseInsensitive))
-        f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    return f;
-}
-
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // The tool tip of a row: where the register lives, its width, whether it
@@ -59,36 +48,6 @@ QString rowTip(const RegisterInfo& r)
     return tip;
 }
 
-// The list forwards right clicks, double-clicks and Enter to the window.
-class RegisterListView : public QTreeWidget {
-public:
-    explicit RegisterListView(frmRegisters& w) : w_(w) {}
-
-protected:
-    void contextMenuEvent(QContextMenuEvent* e) override
-    {
-        QTreeWidgetItem* it = itemAt(e->pos());
-        w_.showPopup(it ? indexOfTopLevelItem(it) : -1, e->globalPos());
-    }
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-            w_.mnuEnter();
-            return;
-        }
-        QTreeWidget::keyPressEvent(e);
-    }
-    void mouseDoubleClickEvent(QMouseEvent* e) override
-    {
-        if (QTreeWidgetItem* it = itemAt(e->pos()))
-            setCurrentItem(it);
-        w_.mnuEnter();
-    }
-
-private:
-    frmRegisters& w_;
-};
-
 } // namespace
 
 frmRegisters::frmRegisters(frmMain& m, RegisterWindow window, QWidget* parent)
@@ -103,17 +62,9 @@ frmRegisters::frmRegisters(frmMain& m, RegisterWindow window, QWidget* parent)
 
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
-    ListView = new RegisterListView(*this);
-    ListView->setObjectName(QStringLiteral("ListView"));
-    ListView->setFont(listFont());
-    ListView->setColumnCount(2);
-    ListView->setHeaderHidden(true);
-    ListView->setRootIsDecorated(false);
-    ListView->setUniformRowHeights(true);
-    ListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    ListView->header()->setStretchLastSection(false);
-    ListView->header()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView = new ValueListView;
+    ListView->onPopup = [this](int row, const QPoint& globalPos) { showPopup(row, globalPos); };
+    ListView->onEnter = [this] { mnuEnter(); };
     // The catalogue's width, widened when a name would not fit this font.
     const QFontMetrics nameMetrics(ListView->font());
     int nameWidth = twipsToPixels(info.nameColumnTwips);
@@ -190,21 +141,9 @@ std::span<const uint8_t> frmRegisters::image() const
     return {};
 }
 
-int frmRegisters::selectedRow() const
-{
-    QTreeWidgetItem* it = ListView->currentItem();
-    return it ? ListView->indexOfTopLevelItem(it) : -1;
-}
-
-void frmRegisters::selectRow(int row)
-{
-    if (QTreeWidgetItem* it = ListView->topLevelItem(row)) {
-        ListView->setCurrentItem(it);
-        ListView->scrollToItem(it);
-    }
-}
-
-int frmRegisters::valueColumnWidth() const { return ListView->columnWidth(1); }
+int frmRegisters::selectedRow() const { return ListView->selectedRow(); }
+void frmRegisters::selectRow(int row) { ListView->selectRow(row); }
+int frmRegisters::valueColumnWidth() const { return ListView->valueColumnWidth(); }
 
 bool frmRegisters::changed(int row) const
 {

@@ -10,6 +10,7 @@
 #include "shell/DebugView.h"
 #include "views/RegisterView.h"
 #include "views/ValueDialogs.h"
+#include "views/ui/ValueListView.h"
 
 #include <QWidget>
 
@@ -19,7 +20,6 @@
 #include <vector>
 
 class QMenu;
-class QTreeWidget;
 
 namespace zelk {
 
@@ -69,7 +69,7 @@ private:
 
     frmMain& main_;
     RegisterView view_;
-    QTreeWidget* ListView = nullptr;
+    ValueListView* ListView = nullptr;
     QMenu* popup_ = nullptr;
     std::vector<uint8_t> piaImage_;
     bool active_ = false;  // the active child window of the main window

@@ -6,12 +6,9 @@
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
 #include "views/ui/DialogShared.h"
+#include "views/ui/ValueListView.h"
 
 #include <QAction>
-#include <QContextMenuEvent>
-#include <QFontDatabase>
-#include <QHeaderView>
-#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -62,47 +59,7 @@ namespace {
 // The watch column is 780 twips wide.
 constexpr int kWatchColumnTwips = 780;
 
-QFont listFont()
-{
-    QFont f(QStringLiteral("Courier New"));
-    if (!QFontDatabase::families().contains(f.family(), Qt::CaseInsensitive))
-        f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    return f;
-}
-
 QString qs(const std::string& s) { return QString::fromStdString(s); }
-
-// The list forwards right clicks, double-clicks and Enter to the window.
-class WatchListView : public QTreeWidget {
-public:
-    explicit WatchListView(frmWatch& w) : w_(w) {}
-
-protected:
-    void contextMenuEvent(QContextMenuEvent* e) override
-    {
-        QTreeWidgetItem* it = itemAt(e->pos());
-        const int row = it ? indexOfTopLevelItem(it) : -1;
-        QMenu* menu = w_.buildPopup(row);
-        QTimer* t = frmMain::instance() ? frmMain::instance()->tmrRefresh() : nullptr;
-        if (t)
-            t->stop();
-        menu->exec(e->globalPos());
-        if (t && w_.autoRefreshOn())
-            t->start();
-    }
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
-            w_.mnuEnter();
-            return;
-        }
-        QTreeWidget::keyPressEvent(e);
-    }
-    void mouseDoubleClickEvent(QMouseEvent*) override { w_.mnuEnter(); }
-
-private:
-    frmWatch& w_;
-};
 
 } // namespace
 
@@ -113,16 +70,17 @@ frmWatch::frmWatch(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
     setProperty("helpContext", WatchView::HelpEnterValue);
     auto* lay = new QVBoxLayout(this);
     lay->setContentsMargins(0, 0, 0, 0);
-    ListView = new WatchListView(*this);
-    ListView->setObjectName(QStringLiteral("ListView"));
-    ListView->setFont(listFont());
-    ListView->setColumnCount(2);
-    ListView->setHeaderHidden(true);
-    ListView->setRootIsDecorated(false);
-    ListView->setUniformRowHeights(true);
-    ListView->setSelectionMode(QAbstractItemView::SingleSelection);
-    ListView->header()->setStretchLastSection(false);
-    ListView->header()->setSectionResizeMode(QHeaderView::Fixed);
+    ListView = new ValueListView;
+    ListView->onPopup = [this](int row, const QPoint& globalPos) {
+        QMenu* menu = buildPopup(row);
+        QTimer* t = frmMain::instance() ? frmMain::instance()->tmrRefresh() : nullptr;
+        if (t)
+            t->stop();
+        menu->exec(globalPos);
+        if (t && autoRefreshOn())
+            t->start();
+    };
+    ListView->onEnter = [this] { mnuEnter(); };
     ListView->setColumnWidth(0, twipsToPixels(kWatchColumnTwips));
     ListView->setColumnWidth(1, 0);
     lay->addWidget(ListView);
@@ -186,21 +144,9 @@ void frmWatch::removeRow(int k)
         delete ListView->takeTopLevelItem(k);
 }
 
-int frmWatch::selectedRow() const
-{
-    QTreeWidgetItem* it = ListView->currentItem();
-    return it ? ListView->indexOfTopLevelItem(it) : -1;
-}
-
-void frmWatch::selectRow(int row)
-{
-    if (QTreeWidgetItem* it = ListView->topLevelItem(row)) {
-        ListView->setCurrentItem(it);
-        ListView->scrollToItem(it);
-    }
-}
-
-int frmWatch::valueColumnWidth() const { return ListView->columnWidth(1); }
+int frmWatch::selectedRow() const { return ListView->selectedRow(); }
+void frmWatch::selectRow(int row) { ListView->selectRow(row); }
+int frmWatch::valueColumnWidth() const { return ListView->valueColumnWidth(); }
 
 void frmWatch::mnuRefresh()
 {

@@ -8,13 +8,13 @@
 #include "shell/DebugView.h"
 #include "views/ValueDialogs.h"
 #include "views/WatchList.h"
+#include "views/ui/ValueListView.h"
 
 #include <QWidget>
 
 #include <functional>
 
 class QMenu;
-class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace zelk {
@@ -71,7 +71,7 @@ private:
     void activated(bool on);
 
     frmMain& main_;
-    QTreeWidget* ListView = nullptr;
+    ValueListView* ListView = nullptr;
     WatchView view_;
     QMenu* popup_ = nullptr;
     bool active_ = false;  // the active child
