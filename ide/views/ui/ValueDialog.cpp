@@ -6,6 +6,7 @@
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -39,6 +40,24 @@ void ValueDialog::finishLayout(QLayout* body)
     auto* top = new QHBoxLayout(this);
     top->addLayout(body, 1);
     top->addLayout(buttons);
+}
+
+void ValueDialog::layOutEntry(QLabel* label, const QString& labelName, QLineEdit* box, const QString& boxName,
+                              int maxLength, QWidget* extra)
+{
+    label->setObjectName(labelName);
+    box->setObjectName(boxName);
+    box->setMaxLength(maxLength);
+    label->setBuddy(box);
+
+    auto* body = new QVBoxLayout;
+    body->addWidget(label);
+    body->addWidget(box);
+    if (extra)
+        body->addWidget(extra);
+    body->addStretch(1);
+    finishLayout(body);
+    box->setFocus();
 }
 
 void ValueDialog::setHelpContext(int context) { setProperty("helpContext", context); }

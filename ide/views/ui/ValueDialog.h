@@ -9,6 +9,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -30,6 +31,12 @@ protected:
     ValueDialog(DialogFields& fields, QWidget* parent);
     // Builds the OK / Cancel column beside `body` and wires them.
     void finishLayout(QLayout* body);
+    // The body every number dialog has: `label` over the text box it is the
+    // buddy of, then `extra` (if any), laid out beside OK / Cancel, with the
+    // focus in the box. The label and box get their object names and the box
+    // its length cap; the caller sets fonts and texts.
+    void layOutEntry(QLabel* label, const QString& labelName, QLineEdit* box, const QString& boxName,
+                     int maxLength, QWidget* extra = nullptr);
     // OK was pressed (button or Enter).
     virtual void cmdOKClick() = 0;
     // Empties box, shows the message of check, returns the focus to box.

@@ -10,7 +10,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace zelk {
 
@@ -21,19 +20,9 @@ frmAddress::frmAddress(DialogFields& fields, QWidget* parent, const SymbolTable*
     setWindowTitle(QStringLiteral("Go To Address"));
 
     lbAdr = new QLabel(QStringLiteral("Address:"));
-    lbAdr->setObjectName(QStringLiteral("lbAdr"));
     txtAdr = new QLineEdit;
-    txtAdr->setObjectName(QStringLiteral("txtAdr"));
     txtAdr->setFont(fixedFont());
-    txtAdr->setMaxLength(GoToAddressMaxLength);
-    lbAdr->setBuddy(txtAdr);
-
-    auto* body = new QVBoxLayout;
-    body->addWidget(lbAdr);
-    body->addWidget(txtAdr);
-    body->addStretch(1);
-    finishLayout(body);
-    txtAdr->setFocus();
+    layOutEntry(lbAdr, QStringLiteral("lbAdr"), txtAdr, QStringLiteral("txtAdr"), GoToAddressMaxLength);
 }
 
 void frmAddress::cmdOKClick()

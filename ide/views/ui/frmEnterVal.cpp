@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 namespace zelk {
 
@@ -16,20 +15,10 @@ frmEnterVal::frmEnterVal(DialogFields& fields, QWidget* parent) : ValueDialog(fi
     setFont(fixedFont());
 
     lbName = new QLabel(QString::fromStdString(fields_.DialogName) + QStringLiteral(":"));
-    lbName->setObjectName(QStringLiteral("lbName"));
     txtValue = new QLineEdit;
-    txtValue->setObjectName(QStringLiteral("txtValue"));
-    txtValue->setMaxLength(EnterValueMaxLength);
+    layOutEntry(lbName, QStringLiteral("lbName"), txtValue, QStringLiteral("txtValue"), EnterValueMaxLength);
     txtValue->setText(QString::fromStdString(fields_.DialogText));
     txtValue->selectAll();
-    lbName->setBuddy(txtValue);
-
-    auto* body = new QVBoxLayout;
-    body->addWidget(lbName);
-    body->addWidget(txtValue);
-    body->addStretch(1);
-    finishLayout(body);
-    txtValue->setFocus();
 }
 
 void frmEnterVal::cmdOKClick()

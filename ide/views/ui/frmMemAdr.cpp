@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 
 namespace zelk {
 
@@ -16,24 +15,14 @@ frmMemAdr::frmMemAdr(DialogFields& fields, QWidget* parent) : ValueDialog(fields
     setWindowTitle(QStringLiteral("Memory Display Address"));
 
     lbAdr = new QLabel(QStringLiteral("Hex Address:"));
-    lbAdr->setObjectName(QStringLiteral("lbAdr"));
     txtAdr = new QLineEdit;
-    txtAdr->setObjectName(QStringLiteral("txtAdr"));
     txtAdr->setFont(fixedFont());
-    txtAdr->setMaxLength(MemAdrMaxLength);
+    layOutEntry(lbAdr, QStringLiteral("lbAdr"), txtAdr, QStringLiteral("txtAdr"), MemAdrMaxLength);
     // Typed keys go through the key filter below; a pasted text must be hex
     // digits only, as typing could give.
     txtAdr->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9A-Fa-f]{0,4}")), txtAdr));
     txtAdr->installEventFilter(this);
-    lbAdr->setBuddy(txtAdr);
-
-    auto* body = new QVBoxLayout;
-    body->addWidget(lbAdr);
-    body->addWidget(txtAdr);
-    body->addStretch(1);
-    finishLayout(body);
-    txtAdr->setFocus();
 }
 
 bool frmMemAdr::eventFilter(QObject* o, QEvent* e)

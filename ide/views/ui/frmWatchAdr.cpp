@@ -22,15 +22,8 @@ frmWatchAdr::frmWatchAdr(DialogFields& fields, QWidget* parent, const SymbolTabl
     setWindowTitle(QStringLiteral("Watch"));
     setHelpContext(350);
 
-    auto* lbAdr = new QLabel(QStringLiteral("&Address:"));
-    lbAdr->setObjectName(QStringLiteral("lbAdr"));
     txtAdr = new QLineEdit;
-    txtAdr->setObjectName(QStringLiteral("txtAdr"));
     txtAdr->setFont(fixedFont());
-    txtAdr->setMaxLength(WatchAddressMaxLength);
-    txtAdr->setText(QString::fromStdString(fields_.DialogText));
-    txtAdr->selectAll();
-    lbAdr->setBuddy(txtAdr);
 
     auto* frame = new QGroupBox(QStringLiteral("Data Type"));
     optWord = new QRadioButton(QStringLiteral("&Word"));
@@ -42,13 +35,10 @@ frmWatchAdr::frmWatchAdr(DialogFields& fields, QWidget* parent, const SymbolTabl
     types->addWidget(optWord);
     types->addWidget(optByte);
 
-    auto* body = new QVBoxLayout;
-    body->addWidget(lbAdr);
-    body->addWidget(txtAdr);
-    body->addWidget(frame);
-    body->addStretch(1);
-    finishLayout(body);
-    txtAdr->setFocus();
+    layOutEntry(new QLabel(QStringLiteral("&Address:")), QStringLiteral("lbAdr"), txtAdr, QStringLiteral("txtAdr"),
+                WatchAddressMaxLength, frame);
+    txtAdr->setText(QString::fromStdString(fields_.DialogText));
+    txtAdr->selectAll();
 }
 
 void frmWatchAdr::cmdOKClick()
