@@ -1,50 +1,26 @@
 // Shared by the disassembler and stack window tests: a shown main window in
-// simulator mode over a temporary settings file, with messages recorded, and
-// helpers to put code into the image and to open a window at a known size.
+// simulator mode over a temporary settings file, with messages recorded (the
+// main-window fixture), and helpers to put code into the image and to open a
+// window at a known size.
 #pragma once
 
-#include "shell/frmMain.h"
+#include "../../shell/ShellTestSupport.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <initializer_list>
-#include <memory>
-
-struct UiFixture {
-    QTemporaryDir dir;
-    std::unique_ptr<QSettings> qs;
-    std::unique_ptr<zelk::SettingsStore> store;
-    std::unique_ptr<zelk::frmMain> main;
-    QStringList messages;  // "caption|text"
-
-    UiFixture()
+struct UiFixture : ShellFixture {
+    UiFixture() : ShellFixture({{"Settings/SimEnabled", "True"}})
     {
-        qs = std::make_unique<QSettings>(dir.filePath("zelk.ini"), QSettings::IniFormat);
-        qs->setValue("Settings/COMDevice", "/nonexistent/zelk-test-port");
-        qs->setValue("Settings/SimEnabled", "True");
-        qs->sync();
-        store = std::make_unique<zelk::SettingsStore>(qs.get());
-        main = std::make_unique<zelk::frmMain>(store.get());
-        main->messageHook = [this](const QString& c, const QString& t, zelk::MessageIcon) {
-            messages << c + "|" + t;
-        };
-        main->forceSimulator();
+        start();
         main->resize(1000, 900);
         main->show();
     }
 
     zelk::frmMain& m() { return *main; }
 
-    void put(int address, std::initializer_list<int> bytes)
-    {
-        for (int b : bytes)
-            main->access().image()[address++ & 0xFFFF] = static_cast<uint8_t>(b);
-    }
     void fill(int from, int count, uint8_t value)
     {
         for (int i = 0; i < count; ++i)

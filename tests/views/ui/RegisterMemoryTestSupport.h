@@ -1,52 +1,31 @@
 // Shared by the register and memory window tests: a main window in simulator
-// mode over a temporary settings file that records every message, and a
-// board stand-in whose memory has a ROM area that ignores writes.
+// mode over a temporary settings file that records every message (the
+// main-window fixture), and a board stand-in whose memory has a ROM area that
+// ignores writes.
 #pragma once
 
+#include "../../shell/ShellTestSupport.h"
+
 #include "link/Target.h"
-#include "shell/frmMain.h"
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <array>
 #include <cstring>
-#include <initializer_list>
-#include <memory>
 
-struct WindowFixture {
-    QTemporaryDir dir;
-    std::unique_ptr<QSettings> qs;
-    std::unique_ptr<zelk::SettingsStore> store;
-    std::unique_ptr<zelk::frmMain> main;
-    QStringList messages;  // "caption|text" of every message shown
-
+struct WindowFixture : ShellFixture {
+    // Shows the main window in simulator mode.
     zelk::frmMain& start()
     {
-        qs = std::make_unique<QSettings>(dir.filePath("zelk.ini"), QSettings::IniFormat);
-        qs->setValue("Settings/COMDevice", "/nonexistent/zelk-test-port");
-        qs->sync();
-        store = std::make_unique<zelk::SettingsStore>(qs.get());
-        main = std::make_unique<zelk::frmMain>(store.get());
-        main->messageHook = [this](const QString& c, const QString& t, zelk::MessageIcon) {
-            messages << c + "|" + t;
-        };
-        main->forceSimulator();
+        ShellFixture::start();
         main->resize(1400, 900);
         main->show();
         return *main;
     }
 
     uint8_t* image() { return main->access().image(); }
-
-    void put(int address, std::initializer_list<int> bytes)
-    {
-        for (int b : bytes)
-            image()[address++ & 0xFFFF] = static_cast<uint8_t>(b);
-    }
 
     // Makes the window's subwindow the active one (of an active main window,
     // as the refresh timer only serves the main window's active child).
