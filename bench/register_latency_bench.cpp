@@ -11,6 +11,8 @@
 //  - MemoryPageDownNoPaint: the same without painting (reading the page and
 //    rewriting the cells only);
 //  - MemorySweep: paging from $0000 to the end of memory, repainted per page.
+#include "BenchMainWindow.h"
+
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
 #include "views/RegisterCatalogue.h"
@@ -19,8 +21,6 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTableWidget>
 
 #include <benchmark/benchmark.h>
@@ -42,23 +42,11 @@ const uint8_t kProgram[] = {
     0xCE, 0x10, 0x00, 0x6C, 0x27, 0x20, 0xE0,
 };
 
-struct Session {
-    QTemporaryDir dir;
-    std::unique_ptr<QSettings> qs;
-    std::unique_ptr<SettingsStore> store;
-    std::unique_ptr<frmMain> main;
+struct Session : BenchMainWindow {
     frmMemory* memory = nullptr;
 
-    Session(bool codeViews)
+    explicit Session(bool codeViews) : BenchMainWindow(1600, 1000)
     {
-        qs = std::make_unique<QSettings>(dir.filePath("zelk.ini"), QSettings::IniFormat);
-        qs->setValue("Settings/COMDevice", "/nonexistent/zelk-bench-port");
-        store = std::make_unique<SettingsStore>(qs.get());
-        main = std::make_unique<frmMain>(store.get());
-        main->messageHook = [](const QString&, const QString&, MessageIcon) {};
-        main->forceSimulator();
-        main->resize(1600, 1000);
-        main->show();
         std::copy(std::begin(kProgram), std::end(kProgram), main->access().image() + 0xE000);
         main->access().regs.PC = 0xE000;
         for (const RegisterWindowInfo& w : registerWindows())
@@ -106,7 +94,9 @@ void StepIntoRepaint(benchmark::State& state) { stepInto(state, false, false); }
 void StepIntoFullRepaint(benchmark::State& state) { stepInto(state, false, true); }
 void StepIntoWithCodeViews(benchmark::State& state) { stepInto(state, true, false); }
 
-void MemoryPageDown(benchmark::State& state)
+// One Page Down per iteration, back to the top at the end of memory; with
+// `paint` each page is repainted, without it the paints wait until the end.
+void memoryPageDown(benchmark::State& state, bool paint)
 {
     Session s(false);
     if (!s.memory || s.memory->LineCount() == 0) {
@@ -118,26 +108,17 @@ void MemoryPageDown(benchmark::State& state)
         if (s.memory->displayAddress() >= last)
             s.memory->showPage(0, 0, 2);
         s.memory->moveCursor(MemoryMove::PageDown);
-        QApplication::processEvents();
+        if (paint)
+            QApplication::processEvents();
     }
-    state.counters["lines"] = s.memory->LineCount();
+    if (paint)
+        state.counters["lines"] = s.memory->LineCount();
+    else
+        QApplication::processEvents();
 }
 
-void MemoryPageDownNoPaint(benchmark::State& state)
-{
-    Session s(false);
-    if (!s.memory || s.memory->LineCount() == 0) {
-        state.SkipWithError("no memory lines");
-        return;
-    }
-    const int32_t last = 0x10000 - s.memory->LineCount() * 16;
-    for (auto _ : state) {
-        if (s.memory->displayAddress() >= last)
-            s.memory->showPage(0, 0, 2);
-        s.memory->moveCursor(MemoryMove::PageDown);
-    }
-    QApplication::processEvents();
-}
+void MemoryPageDown(benchmark::State& state) { memoryPageDown(state, true); }
+void MemoryPageDownNoPaint(benchmark::State& state) { memoryPageDown(state, false); }
 
 void MemorySweep(benchmark::State& state)
 {

@@ -3,6 +3,8 @@
 // open, on the offscreen platform; plus the disassembler's Page Down and
 // Down keys, each with its repaint. A loop program keeps PC moving over one
 // page and across a page boundary now and then.
+#include "BenchMainWindow.h"
+
 #include "code/ui/frmDisAsm.h"
 #include "code/ui/frmStack.h"
 #include "shell/frmMain.h"
@@ -10,8 +12,6 @@
 #include <QApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QSettings>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -21,23 +21,11 @@ using namespace zelk;
 
 namespace {
 
-struct Setup {
-    QTemporaryDir dir;
-    std::unique_ptr<QSettings> qs;
-    std::unique_ptr<SettingsStore> store;
-    std::unique_ptr<frmMain> main;
+struct Setup : BenchMainWindow {
     bool cpuWindow = false;
 
-    Setup()
+    Setup() : BenchMainWindow(1280, 960)
     {
-        qs = std::make_unique<QSettings>(dir.filePath("zelk.ini"), QSettings::IniFormat);
-        qs->setValue("Settings/COMDevice", "/nonexistent/zelk-bench-port");
-        store = std::make_unique<SettingsStore>(qs.get());
-        main = std::make_unique<frmMain>(store.get());
-        main->messageHook = [](const QString&, const QString&, MessageIcon) {};
-        main->forceSimulator();
-        main->resize(1280, 960);
-        main->show();
         uint8_t* img = main->access().image();
         // $C000: LDX #$0040 / loop: PSHA / PULA / INCA / LDAB #$01 / ABA /
         // DEX / BNE loop / BRA $C000 ... then 60 NOPs and a JMP back, so the
