@@ -1,5 +1,6 @@
 // Validation of the Enter Value, Go To Address, Watch and Memory Display
 // Address dialogs.
+#include "TestSymbols.h"
 #include "editor/SymbolTable.h"
 #include "views/ValueDialogs.h"
 
@@ -8,18 +9,6 @@
 using namespace zelk;
 
 namespace {
-
-SymbolTable symbols(std::initializer_list<std::pair<const char*, int32_t>> labels)
-{
-    SymbolTable t;
-    for (auto [label, value] : labels) {
-        SymbolEntry e;
-        e.Label = label;
-        e.Value = value;
-        t.append(e);
-    }
-    return t;
-}
 
 struct ValueCase {
     const char* text;

@@ -1,6 +1,7 @@
 // The watch list: adding, editing, removing, refresh and value writes,
 // the re-check after new symbols, and the watch window's popup.
 #include "FakePort.h"
+#include "TestSymbols.h"
 #include "editor/SymbolTable.h"
 #include "views/WatchList.h"
 
@@ -9,18 +10,6 @@
 using namespace zelk;
 
 namespace {
-
-SymbolTable symbols(std::initializer_list<std::pair<const char*, int32_t>> labels)
-{
-    SymbolTable t;
-    for (auto [label, value] : labels) {
-        SymbolEntry e;
-        e.Label = label;
-        e.Value = value;
-        t.append(e);
-    }
-    return t;
-}
 
 TEST(WatchList, AddsUpToThirtyTwoThenRefuses)
 {
