@@ -6,7 +6,4 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j "$(nproc)"
-if [ -x build/bin/zelk ]; then
-  exec build/bin/zelk --simulator examples/leds.asm "$@"
-fi
-exec build/bin/korvex-demo "$@"
+exec build/bin/zelk --simulator examples/leds.asm "$@"
