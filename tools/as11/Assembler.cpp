@@ -1039,8 +1039,7 @@ void Assembler::writeListingLine(const Line& line, int number)
         size_t n = std::min(lineBytes_.size(), size_t(listingBytesPerLine));
         for (size_t k = 0; k < size_t(listingBytesPerLine); ++k) {
             if (k < n) {
-                out += hexDigits[lineBytes_[k] >> 4];
-                out += hexDigits[lineBytes_[k] & 0xF];
+                appendHex(out, lineBytes_[k], 2);
             } else {
                 out.append(2, ' ');
             }
@@ -1062,8 +1061,7 @@ void Assembler::writeListingLine(const Line& line, int number)
             size_t m = std::min(lineBytes_.size(), k + listingBytesPerLine);
             for (size_t j = k; j < m; ++j) {
                 out += ' ';
-                out += hexDigits[lineBytes_[j] >> 4];
-                out += hexDigits[lineBytes_[j] & 0xF];
+                appendHex(out, lineBytes_[j], 2);
             }
             out += '\n';
         }

@@ -1,6 +1,8 @@
 // Builds the mnemonic -> operand format -> table entry index.
 #include "OpcodeIndex.h"
 
+#include "SymbolTable.h"
+
 #include <string>
 #include <unordered_map>
 
@@ -49,10 +51,8 @@ const MnemonicForms* findMnemonic(std::string_view mnemonic)
     char buf[8];
     if (mnemonic.empty() || mnemonic.size() > sizeof buf)
         return nullptr;
-    for (size_t i = 0; i < mnemonic.size(); ++i) {
-        char c = mnemonic[i];
-        buf[i] = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    }
+    for (size_t i = 0; i < mnemonic.size(); ++i)
+        buf[i] = upperAscii(mnemonic[i]);
     auto it = index.find(std::string(buf, mnemonic.size()));
     return it == index.end() ? nullptr : &it->second;
 }
