@@ -85,6 +85,7 @@ bool AccessLayer::readInto(int32_t address, uint8_t* out, int32_t count, bool co
 {
     if (count <= 0)
         return true;
+    address &= 0xFFFF;
     Target& t = target();
     if (count <= 256) {
         linkReady_ = t.read(address, out, count, codeWindow);
@@ -109,6 +110,7 @@ void AccessLayer::InByte(int32_t address, uint8_t& value)
 {
     if (!ensureLink())
         return;
+    address &= 0xFFFF;
     if (simulatorMode() && ioActive() && (address == IoInFresh || address == IoInData) && sim_.ioUnit())
         sim_.ioUnit()->beforeRead(address);
     uint8_t v;
@@ -185,6 +187,7 @@ void AccessLayer::InResetVector(int32_t& value)
 
 void AccessLayer::OutByte(int32_t address, uint8_t value)
 {
+    address &= 0xFFFF;
     if (IoUnit* io = sim_.ioUnit()) {
         switch (address) {
         case IoInFresh: io->setInFresh(value); break;
@@ -196,7 +199,7 @@ void AccessLayer::OutByte(int32_t address, uint8_t value)
     }
     if (!ensureLink())
         return;
-    linkReady_ = target().write(address & 0xFFFF, &value, 1);
+    linkReady_ = target().write(address, &value, 1);
     reportStatus();
 }
 

@@ -208,6 +208,14 @@ INSTANTIATE_TEST_SUITE_P(Registers, OutByteIoTest, ::testing::Values(
     OutByteIoCase{0x6000, "InFresh"}, OutByteIoCase{0x6001, "InData"},
     OutByteIoCase{0x6002, "OutFresh"}, OutByteIoCase{0x6003, "OutData"}));
 
+TEST_F(AccessLayerTest, OutByteAboveTheTopWrapsBeforeTellingTheUnit)
+{
+    link.OutByte(0x16003, 66);
+    ASSERT_EQ(io.log.size(), 1u);
+    EXPECT_EQ(io.log[0], "OutData 66");
+    EXPECT_EQ(link.image()[0x6003], 66);
+}
+
 TEST_F(AccessLayerTest, OutByteOfTheOutputRegisterLeavesDataReady)
 {
     link.setIoActive(true);
@@ -356,6 +364,42 @@ TEST_F(AccessLayerTest, BoardInMemoryStopsAtTheFirstFailedBlock)
     EXPECT_EQ(link.memoryBuffer[512], 0xEE);
     EXPECT_EQ(link.memoryBuffer[768], 0xEE);
     EXPECT_FALSE(link.linkReady());
+}
+
+// Every board read goes out with an address inside $0000-$FFFF, whatever
+// the caller passed.
+TEST_F(AccessLayerTest, BoardReadsAboveTheTopWrap)
+{
+    FakeBoard board;
+    board.mem[0x0005] = 0x5A;
+    board.mem[0xFFFE] = 0xC0;
+    link.setBoard(&board);
+    link.setMode(TargetMode::Board);
+    uint8_t v = 0;
+    link.InByte(0x10005, v);
+    EXPECT_EQ(v, 0x5A);
+    std::vector<uint8_t> bytes;
+    link.InBytes(0x1FFFE, bytes, 2);
+    ASSERT_EQ(board.reads.size(), 2u);
+    EXPECT_EQ(board.reads[0], 0x0005);
+    EXPECT_EQ(board.reads[1], 0xFFFE);
+    ASSERT_EQ(bytes.size(), 2u);
+    EXPECT_EQ(bytes[0], 0xC0);
+}
+
+TEST_F(AccessLayerTest, InByteAboveTheTopTellsTheUnitOfTheInputRead)
+{
+    struct ReadWatch : LoggingIoUnit {
+        void beforeRead(int32_t address) override { reads.push_back(address); }
+        std::vector<int32_t> reads;
+    } watch;
+    link.setIoUnit(&watch);
+    link.setIoActive(true);
+    link.image()[0x6001] = 0x33;
+    uint8_t v = 0;
+    link.InByte(0x16001, v);
+    EXPECT_EQ(v, 0x33);
+    EXPECT_EQ(watch.reads, std::vector<int32_t>{0x6001});
 }
 
 TEST_F(AccessLayerTest, BoardFailedReadLeavesTheDestination)
