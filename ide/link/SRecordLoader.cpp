@@ -76,10 +76,7 @@ DownloadResult DownloadText(AccessLayer& link, std::string_view content, Downloa
         }
     }
 
-    std::vector<uint8_t> vector;
-    link.InBytes(0xFFFE, vector, 2);
-    if (link.linkReady() && vector.size() == 2)
-        link.regs.PC = vector[0] << 8 | vector[1];
+    link.InResetVector(link.regs.PC);
     return result;
 }
 
