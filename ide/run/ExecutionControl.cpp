@@ -51,14 +51,9 @@ bool ExecutionControl::StepInto()
     const OpcodeFacts& facts = opcodeFacts[page][page ? w.bytes[k + 1] : opcode];
     clockCounter += facts.cycles;
 
-    // Returns need the stack bytes above SP (RTS: SP+1..2, RTI: SP+8..9).
     const uint8_t* stack = nullptr;
-    if (opcode == OpRTS || opcode == OpRTI) {
-        link_.InStack();
-        if (!link_.linkReady())
-            return false;
-        stack = link_.stackBuffer.data();
-    }
+    if (!stackFor(opcode, stack))
+        return false;
 
     int32_t p = pc, next = 0;
     bool taken = false, isCall = false, isReturn = false;
@@ -83,10 +78,7 @@ bool ExecutionControl::StepInto()
     lastStep_ = StepInfo{pc, next, taken, isCall, isReturn, false};
     nextFromPrediction_ = false;
     if (isReturn) {
-        regs.SP = (regs.SP + 2) & 0xFFFF;
-        writeSP();
-        regs.PC = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
-        executeFlag = false;
+        returnFromSubroutine();
     } else if (isCall) {
         regs.PC = next;
         regs.SP = (regs.SP - 1) & 0xFFFF;
@@ -112,6 +104,27 @@ bool ExecutionControl::StepInto()
     knownLength_ = facts.length;
     MakeStep();
     return link_.linkReady();
+}
+
+bool ExecutionControl::stackFor(uint8_t opcode, const uint8_t*& stack)
+{
+    stack = nullptr;
+    if (opcode != OpRTS && opcode != OpRTI)
+        return true;
+    link_.InStack();
+    if (!link_.linkReady())
+        return false;
+    stack = link_.stackBuffer.data();
+    return true;
+}
+
+void ExecutionControl::returnFromSubroutine()
+{
+    CpuRegisters& regs = link_.regs;
+    regs.SP = (regs.SP + 2) & 0xFFFF;
+    writeSP();
+    regs.PC = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
+    executeFlag = false;
 }
 
 void ExecutionControl::writeSP()
@@ -347,12 +360,8 @@ StopReason ExecutionControl::StepOver(const RunOptions& options)
         return StopReason::Refused;
     const uint8_t opcode = w.at(pc);
     const uint8_t* stack = nullptr;
-    if (opcode == OpRTS || opcode == OpRTI) {
-        link_.InStack();
-        if (!link_.linkReady())
-            return StopReason::Refused;
-        stack = link_.stackBuffer.data();
-    }
+    if (!stackFor(opcode, stack))
+        return StopReason::Refused;
 
     int32_t p = pc, next = 0;
     bool taken = false, isCall = false, isReturn = false;
@@ -384,10 +393,7 @@ StopReason ExecutionControl::StepOver(const RunOptions& options)
     if (!PredictNext(w, regs, stack, &operandReader_, p, true, target, taken, isCall, isReturn))
         return StopReason::Refused;
     if (isReturn) {
-        regs.SP = (regs.SP + 2) & 0xFFFF;
-        writeSP();
-        regs.PC = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
-        executeFlag = false;
+        returnFromSubroutine();
     } else if (isCall) {
         executeFlag = true;
         stepKind = StepKind::StepOver;

@@ -194,6 +194,13 @@ private:
     [[gnu::noinline]] void makeStepBoard();
     StopReason runLoop(const RunOptions& options, bool animate, uint32_t paceMs);
     StopReason playWithTemporaryBreakpoint(int32_t address, const RunOptions& options);
+    // The stack bytes a return at PC needs (RTS: SP+1..2, RTI: SP+8..9),
+    // read into the stack buffer; null for any other opcode. False when
+    // the read failed.
+    bool stackFor(uint8_t opcode, const uint8_t*& stack);
+    // RTS done by the IDE: SP + 2 written to the save area, PC from the
+    // stack buffer, nothing left for the target to execute.
+    void returnFromSubroutine();
     void writeSP();
     bool haltsAt(int32_t pc);
 
