@@ -78,15 +78,9 @@ bool ExecutionControl::StepInto()
         return false;
     }
     next &= 0xFFFF;
-    int32_t returnAddress = next;
-    if (isCall) {
-        // The address after the call, pushed as the return address.
-        bool t = false, c = false, r = false;
-        p = pc;
-        if (!PredictNext(w, regs, stack, &operandReader_, p, false, returnAddress, t, c, r))
-            return false;
-        returnAddress &= 0xFFFF;
-    }
+    // A call pushes the address after it (what the prediction gives without
+    // followCalls) as the return address.
+    const int32_t returnAddress = (pc + facts.length) & 0xFFFF;
 
     lastStep_ = StepInfo{pc, next, taken, isCall, isReturn, false};
     nextFromPrediction_ = false;
