@@ -380,11 +380,11 @@ StopReason ExecutionControl::StepOver(const RunOptions& options)
         return reason;
     }
 
-    // Board: a call runs at full speed on the monitor as one JSR.
+    // Board: a call runs at full speed on the monitor as one JSR. One
+    // prediction with followCalls serves: it differs from the one without
+    // only in a call's target, and a second would read a BRSET/BRCLR
+    // operand from the board again.
     int32_t target = 0;
-    if (!PredictNext(w, regs, stack, &operandReader_, p, false, next, taken, isCall, isReturn))
-        return StopReason::Refused;
-    p = pc;
     if (!PredictNext(w, regs, stack, &operandReader_, p, true, target, taken, isCall, isReturn))
         return StopReason::Refused;
     if (isReturn) {

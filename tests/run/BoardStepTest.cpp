@@ -15,6 +15,8 @@ public:
     bool findBoard() override { return true; }
     bool read(int32_t address, uint8_t* out, int count, bool) override
     {
+        if (count == 1)
+            byteReads.push_back(address);
         for (int i = 0; i < count; ++i)
             out[i] = mem[static_cast<size_t>((address + i) & 0xFFFF)];
         return true;
@@ -42,6 +44,7 @@ public:
     std::vector<std::array<uint8_t, 4>> slots;
     std::vector<StepKind> kinds;
     std::vector<int32_t> pcAtSend;
+    std::vector<int32_t> byteReads;  // single-byte reads (InByte)
     const CpuRegisters* pcSource = nullptr;
     bool failSteps = false;
     uint8_t replyA = 0x5A;
@@ -111,6 +114,17 @@ TEST_F(BoardStepTest, StepOverSendsTheCallAsOneJsr)
     EXPECT_EQ(link.regs.PC, 0xC003);
     EXPECT_EQ(hooks.freeze, 1);
     EXPECT_EQ(hooks.thaw, 1);
+}
+
+TEST_F(BoardStepTest, StepOverOfABitBranchReadsItsOperandOnce)
+{
+    loadBoard(0xC000, {0x12, 0x40, 0x01, 0x10});  // BRSET $40 $01 $C014
+    board.mem[0x0040] = 0x01;
+    link.regs.PC = 0xC000;
+    EXPECT_EQ(control.StepOver(), StopReason::None);
+    EXPECT_EQ(board.byteReads, std::vector<int32_t>{0x0040});
+    EXPECT_TRUE(board.slots.empty());
+    EXPECT_EQ(link.regs.PC, 0xC014);
 }
 
 TEST_F(BoardStepTest, StepOutTrapsTheReturnAndResumesAtIt)
