@@ -11,7 +11,7 @@ list(REMOVE_ITEM ZELKUI_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/shell/main.cpp)
 add_library(zelkui OBJECT ${ZELKUI_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/shell/zelk.qrc)
 set_target_properties(zelkui PROPERTIES AUTOMOC ON AUTORCC ON)
 target_include_directories(zelkui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(zelkui PUBLIC zelkcore Qt6::Widgets Qt6::SerialPort Qt6::PrintSupport Qt6::Svg)
+target_link_libraries(zelkui PUBLIC zelkcore as11core Qt6::Widgets Qt6::SerialPort Qt6::PrintSupport Qt6::Svg)
 target_compile_definitions(zelkui PUBLIC ZELK_VERSION="${PROJECT_VERSION}")
 
 add_executable(zelk ${CMAKE_CURRENT_SOURCE_DIR}/shell/main.cpp)

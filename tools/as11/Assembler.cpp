@@ -5,6 +5,7 @@
 // a size that pass 1 chose, so addresses cannot drift between the passes.
 #include "Assembler.h"
 
+#include "Directive.h"
 #include "Expression.h"
 #include "OpcodeIndex.h"
 
@@ -14,41 +15,6 @@
 namespace zelk::as11 {
 
 namespace {
-
-enum class Directive : uint8_t {
-    None, Org, Equ, Set, Fcb, Fdb, Fcc, Rmb, Rmw, Bsz, Fill, End, Ignored
-};
-
-struct DirectiveName {
-    const char* name;
-    Directive directive;
-};
-
-constexpr DirectiveName directiveNames[] = {
-    {"ORG", Directive::Org}, {"EQU", Directive::Equ}, {"SET", Directive::Set},
-    {"FCB", Directive::Fcb}, {"FDB", Directive::Fdb}, {"FCC", Directive::Fcc},
-    {"RMB", Directive::Rmb}, {"RMW", Directive::Rmw}, {"BSZ", Directive::Bsz},
-    {"ZMB", Directive::Bsz}, {"FILL", Directive::Fill}, {"END", Directive::End},
-    {"OPT", Directive::Ignored}, {"PAGE", Directive::Ignored}, {"NAM", Directive::Ignored},
-    {"TTL", Directive::Ignored}, {"SPC", Directive::Ignored},
-};
-
-Directive findDirective(std::string_view word)
-{
-    if (word.size() < 3 || word.size() > 4)
-        return Directive::None;
-    for (const auto& d : directiveNames) {
-        std::string_view n = d.name;
-        if (n.size() != word.size())
-            continue;
-        bool same = true;
-        for (size_t i = 0; i < n.size() && same; ++i)
-            same = upperAscii(word[i]) == n[i];
-        if (same)
-            return d.directive;
-    }
-    return Directive::None;
-}
 
 bool isSpace(char c) { return c == ' ' || c == '\t'; }
 

@@ -1,61 +1,50 @@
 // Syntax colouring of assembly source.
 #include "editor/ui/AsmHighlighter.h"
 
-#include "code/InstructionSet.h"
+#include "Directive.h"
+#include "OpcodeIndex.h"
 
 #include <QRegularExpression>
-#include <QSet>
+
+#include <string>
 
 namespace zelk {
 
 namespace {
 
-const QSet<QString>& mnemonics()
-{
-    static const QSet<QString> set = [] {
-        QSet<QString> s;
-        for (const InstructionInfo& i : instructionSet())
-            s.insert(QString::fromLatin1(i.mnemonic));
-        return s;
-    }();
-    return set;
-}
+// The word in the operation column, looked up once per line with the
+// assembler's own tables, so that exactly what it accepts is coloured
+// (mnemonic aliases included) and what it would reject is not.
+struct Operation {
+    const as11::MnemonicForms* forms = nullptr;
+    as11::Directive directive = as11::Directive::None;
 
-const QSet<QString>& directives()
-{
-    static const QSet<QString> set = {
-        "ORG", "EQU", "SET", "FCB", "FDB", "FCC", "RMB", "RMW", "BSZ", "ZMB",
-        "FILL", "END", "OPT", "PAGE", "NAM", "TTL", "SPC", "DB", "DW", "DS",
-    };
-    return set;
-}
-
-// Mnemonics of which every form is inherent: what follows them is comment.
-const QSet<QString>& noOperand()
-{
-    static const QSet<QString> set = [] {
-        QSet<QString> withOperand, inherent;
-        for (const InstructionInfo& i : instructionSet())
-            (i.format == OperandFormat::Inherent ? inherent : withOperand).insert(QString::fromLatin1(i.mnemonic));
-        QSet<QString> s;
-        for (const QString& m : inherent)
-            if (!withOperand.contains(m))
-                s.insert(m);
-        s.insert(QStringLiteral("PAGE"));
-        return s;
-    }();
-    return set;
-}
-
-// Fields of a bit instruction's operand (0: not a bit instruction).
-int bitFields(const QString& operation)
-{
-    if (operation == QLatin1String("BSET") || operation == QLatin1String("BCLR"))
-        return 2;
-    if (operation == QLatin1String("BRSET") || operation == QLatin1String("BRCLR"))
-        return 3;
-    return 0;
-}
+    explicit Operation(const QString& word)
+    {
+        const std::string w = word.toStdString();
+        forms = as11::findMnemonic(w);
+        if (!forms)
+            directive = as11::findDirective(w);
+    }
+    int kind() const
+    {
+        if (forms)
+            return int(AsmHighlighter::Kind::Mnemonic);
+        return directive != as11::Directive::None ? int(AsmHighlighter::Kind::Directive) : -1;
+    }
+    // The assembler takes the rest of the line as comment.
+    bool takesNoOperand() const
+    {
+        return forms ? forms->inherentOnly() : directive == as11::Directive::Ignored;
+    }
+    // Fields of a bit instruction's operand (0: not a bit instruction).
+    int bitFields() const
+    {
+        if (!forms)
+            return 0;
+        return forms->isBitBranch() ? 3 : forms->isBitSetClear() ? 2 : 0;
+    }
+};
 
 // Fields in an operand written so far: items between commas and blanks,
 // not counting the index register of "addr,X".
@@ -88,12 +77,7 @@ AsmHighlighter::AsmHighlighter(QTextDocument* doc) : QSyntaxHighlighter(doc)
 
 int AsmHighlighter::operationKind(const QString& word)
 {
-    const QString w = word.toUpper();
-    if (mnemonics().contains(w))
-        return int(Kind::Mnemonic);
-    if (directives().contains(w))
-        return int(Kind::Directive);
-    return -1;
+    return Operation(word).kind();
 }
 
 QTextCharFormat AsmHighlighter::formatOf(Kind k) const
@@ -137,26 +121,23 @@ void AsmHighlighter::highlightBlock(const QString& text)
     int start = i;
     while (i < n && isWordChar(text[i]))
         ++i;
-    const QString operation = text.mid(start, i - start).toUpper();
-    if (i > start) {
-        const int kind = operationKind(operation);
-        if (kind >= 0)
-            setFormat(start, i - start, formatOf(Kind(kind)));
-    }
+    const Operation operation(text.mid(start, i - start));
+    if (const int kind = operation.kind(); kind >= 0)
+        setFormat(start, i - start, formatOf(Kind(kind)));
     while (i < n && text[i].isSpace())
         ++i;
     // An operation without operands leaves the rest of the line to comment.
-    if (i < n && (text[i] == ';' || noOperand().contains(operation))) {
+    if (i < n && (text[i] == ';' || operation.takesNoOperand())) {
         setFormat(i, n - i, comment_);
         return;
     }
     // The operand field runs to the first blank outside quoted text; numbers
     // and quoted text in it are coloured, the rest of the line is comment.
-    const bool delimitedText = operation == QLatin1String("FCC");
+    const bool delimitedText = operation.directive == as11::Directive::Fcc;
     const int operandStart = i;
     // The bit instructions may separate their fields by blanks: address,
     // mask and (for the branches) the target.
-    const int fields = bitFields(operation);
+    const int fields = operation.bitFields();
     for (;;) {
         while (i < n && !text[i].isSpace()) {
             const QChar c = text[i];

@@ -1,5 +1,5 @@
 // Colours 68HC11 assembly source in the editors: labels in the first column,
-// instruction mnemonics (the instruction table's), assembler directives,
+// instruction mnemonics and directives (as the assembler knows them),
 // numbers ($hex, %binary, @octal, decimal), quoted text and comments (";"
 // anywhere outside quotes, "*" in the first column).
 #pragma once

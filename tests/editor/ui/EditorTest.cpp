@@ -209,6 +209,11 @@ private slots:
         QTest::newRow("bit branch target") << "\tBRSET\t$10,X $80 LOOP skip" << "LOOP" << -1;
         QTest::newRow("after the bit fields") << "\tBRSET\t$10,X $80 LOOP skip" << "skip" << int(K::Comment);
         QTest::newRow("symbol operand") << "\tSTAA\tCOUNT" << "COUNT" << -1;
+        QTest::newRow("mnemonic alias") << "\tBHS\tLOOP" << "BHS" << int(K::Mnemonic);
+        QTest::newRow("after an inherent alias") << "\taslb\ttimes 2" << "2" << int(K::Comment);
+        QTest::newRow("lower-case directive") << "\tfcb\t1" << "fcb" << int(K::Directive);
+        QTest::newRow("unknown directive") << "\tDB\t1" << "DB" << -1;
+        QTest::newRow("after an ignored directive") << "\tTTL\t$10 title" << "$10" << int(K::Comment);
     }
     void highlighting()
     {
