@@ -127,13 +127,9 @@ void mnuFileAssemble(frmMain& m)
 
 void FileAssembleClick(frmMain& m)
 {
-    if (!AsmSaved(m))
-        return;
-    if (assembleAction(programFiles().assemblyTargetTitle.toStdString(), fsPath(QDir::currentPath())) ==
-        AssembleAction::Assemble)
-        FileAssemble(m);
-    else
-        mnuFileAssemble(m);
+    // Save question, then the existing target or the menu command's choice:
+    // exactly the steps of the menu command.
+    mnuFileAssemble(m);
 }
 
 void FileAssemble(frmMain& m)
@@ -179,7 +175,7 @@ void FileAssemble(frmMain& m)
     }
     if (out.results.errors) {
         files.errorSourceTitle = QString::fromStdString(out.errorSourceTitle);
-        files.errorSourcePath = qPath(fsPath(QString::fromStdString(out.errorSourcePath)));
+        files.errorSourcePath = qPath(out.errorSourcePath);
         frmError* list = frmError::instance();
         if (!list)
             list = new frmError(m);
