@@ -392,10 +392,10 @@ void frmMemory::updateStatus()
         sbStatusBar->showMessage(address < 0 ? QString() : QStringLiteral("$") + QString::fromStdString(HexPad(address, 4)));
         return;
     }
+    // The cells show the buffer (a written byte updates both): read the
+    // value there rather than parse it back from the cell's text.
     const int offset = cursor_.row * 16 + byteOfColumn(cursor_.column);
-    QTableWidgetItem* it = gridMemory->item(cursor_.row, FirstHex + byteOfColumn(cursor_.column));
-    const int value = it && !it->text().isEmpty() ? static_cast<int>(HexToLong(it->text().toStdString()))
-                                                  : main_.access().memoryBuffer[static_cast<size_t>(offset)];
+    const int value = main_.access().memoryBuffer[static_cast<size_t>(offset)];
     const QChar ch = QLatin1Char(memoryChar(static_cast<uint8_t>(value)));
     sbStatusBar->showMessage(QStringLiteral("$") + QString::fromStdString(HexPad(address, 4)) + QStringLiteral(" = $") +
                              QString::fromStdString(HexPad(value, 2)) + QStringLiteral("  ") +

@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QWheelEvent>
 #include <QtTest>
@@ -275,6 +276,18 @@ private slots:
         QCOMPARE(w->cellText(1, FirstHex + 3), QString("%1").arg(value, 2, 16, QChar('0')).toUpper());
         QCOMPARE(w->cellText(1, FirstChar + 3), QString(QChar(memoryChar(uint8_t(value)))));
         QVERIFY(f_.messages.isEmpty());
+    }
+
+    void statusShowsTheByteUnderTheCursor()
+    {
+        f_.image()[0x0245] = 0x41;
+        frmMemory* w = openAt(0x0200);
+        w->clickCell(4, FirstChar + 5);
+        QCOMPARE(w->sbStatusBar->currentMessage(), QString("$0245 = $41  %01000001  65  'A'"));
+        // A written byte shows at once, in either of its cells.
+        typeIntoCell(w, 4, FirstHex + 5, "7E");
+        QTest::keyClick(w->txtData, Qt::Key_Return);
+        QCOMPARE(w->sbStatusBar->currentMessage(), QString("$0245 = $7E  %01111110  126  '~'"));
     }
 
     void overtypeBeforeTheFirstDigit()
