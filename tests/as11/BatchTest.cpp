@@ -120,6 +120,26 @@ TEST_F(Batch, As11NamesFollowTheBaseName)
     EXPECT_TRUE(has("y.s19"));
 }
 
+TEST_F(Batch, As11NeverWritesOverItsSource)
+{
+    // The source's own name as an output: listing (PROG.lst as source, and
+    // -l naming it), S-records and error listing.
+    struct Case {
+        const char* file;
+        const char* args;
+        const char* text;
+    };
+    for (const Case& c : {Case{"prog.lst", "prog.lst", goodSource}, Case{"prog.asm", "-l prog.asm prog.asm", goodSource},
+                          Case{"prog.asm", "-s ./prog.asm prog.asm", goodSource},
+                          Case{"prog.asm", "-e prog.asm prog.asm", badSource}}) {
+        SCOPED_TRACE(c.args);
+        writeFile(dir / c.file, c.text);
+        EXPECT_EQ(as11(c.args), 2);
+        EXPECT_EQ(readFile(dir / c.file), c.text);
+        EXPECT_NE(readFile(dir / "err.txt").find("would overwrite the source"), std::string::npos);
+    }
+}
+
 TEST_F(Batch, As11ExitStatusForUnreadableSourceAndOptions)
 {
     EXPECT_EQ(as11("missing.asm"), 2);

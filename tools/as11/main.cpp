@@ -2,7 +2,8 @@
 // beside it, and SOURCE.err when there are errors.
 //
 // Exit status: 0 without errors, 1 with assembly errors, 2 when the source
-// cannot be read or an output file cannot be written.
+// cannot be read, an output file cannot be written, or an output would
+// overwrite the source.
 #include "Assembler.h"
 
 #include <cstdio>
@@ -38,8 +39,8 @@ void printHelp()
         "  -h, --help                show this text\n"
         "  -V, --version             show the version\n"
         "\n"
-        "Exit status: 0 no errors, 1 assembly errors, 2 source unreadable or output\n"
-        "not writable.\n";
+        "Exit status: 0 no errors, 1 assembly errors, 2 source unreadable, output\n"
+        "not writable, or an output that would overwrite the source.\n";
 }
 
 bool writeFile(const fs::path& path, const std::string& text)
@@ -133,6 +134,16 @@ int main(int argc, char** argv)
     fs::path listingPath = listing.empty() ? beside(".lst") : fs::path(listing);
     fs::path srecPath = srec.empty() ? beside(".s19") : fs::path(srec);
     fs::path errorPath = errors.empty() ? beside(".err") : fs::path(errors);
+
+    // An output named like the source (a source called PROG.lst, or -l
+    // naming the source) would replace the program by its own listing.
+    for (const fs::path& out : {listingPath, srecPath, errorPath}) {
+        std::error_code ec;
+        if (fs::equivalent(out, sourcePath, ec)) {
+            std::cerr << "as11: " << out.string() << " would overwrite the source; name the outputs with -l, -s, -e\n";
+            return 2;
+        }
+    }
 
     zelk::as11::AssemblerOptions options;
     options.moduleName = sourcePath.filename().string();
