@@ -67,6 +67,16 @@ QString defaultFileDialog(QWidget* owner, const QString& caption, const QString&
 
 QString readError(const QString& description) { return description + QStringLiteral(" !"); }
 
+// The Save As dialog for an editor, preset to its file (or title); the
+// chosen path, or empty for Cancel.
+QString chooseSaveAsPath(QWidget* owner, const frmEditor& e)
+{
+    const QString preset = e.EditorName.isEmpty() ? e.EditorTitle : e.EditorName;
+    int index = saveAsFilterIndex(preset);
+    return EditorPrompts::fileDialog(owner, QStringLiteral("Save As"), QString::fromLatin1(SaveAsFilter), index,
+                                     preset, true);
+}
+
 } // namespace
 
 std::function<QMessageBox::StandardButton(QWidget*, const QString&, const QString&, QMessageBox::StandardButtons,
@@ -249,8 +259,20 @@ bool frmEditor::askToClose()
         this, QStringLiteral("Tarvine - Warning"), QStringLiteral("Save changes to %1 ?").arg(EditorTitle),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Question);
     if (answer == QMessageBox::Yes) {
-        if (EditorName.isEmpty())
-            EditorName = QDir::current().absoluteFilePath(EditorTitle);
+        if (EditorName.isEmpty()) {
+            QString path = QDir::current().absoluteFilePath(EditorTitle);
+            // The numbering starts again with every session: a file of that
+            // name here is another document, never replaced unasked. The
+            // user picks the name (Cancel keeps the window open).
+            if (QFileInfo::exists(path)) {
+                path = chooseSaveAsPath(this, *this);
+                if (path.isEmpty())
+                    return false;
+                EditorTitle = QFileInfo(path).fileName();
+                setWindowTitle(EditorTitle);
+            }
+            EditorName = QFileInfo(path).absoluteFilePath();
+        }
         return SaveEditor();
     }
     return answer == QMessageBox::No;
@@ -443,10 +465,7 @@ void mnuFileSaveAs(frmMain& m)
     frmEditor* e = activeEditor(m);
     if (!e)
         return;
-    const QString preset = e->EditorName.isEmpty() ? e->EditorTitle : e->EditorName;
-    int index = saveAsFilterIndex(preset);
-    const QString path = EditorPrompts::fileDialog(&m, QStringLiteral("Save As"), QString::fromLatin1(SaveAsFilter),
-                                                   index, preset, true);
+    const QString path = chooseSaveAsPath(&m, *e);
     if (path.isEmpty())
         return;
     const QFileInfo fi(path);

@@ -290,6 +290,36 @@ private slots:
         QVERIFY(m.editors().isEmpty());
     }
 
+    void yesOnAnUntitledDocumentNeverReplacesAFileOfItsTitle_data()
+    {
+        QTest::addColumn<bool>("choose");  // a name in the Save As dialog, else Cancel
+        QTest::newRow("another name") << true;
+        QTest::newRow("cancel") << false;
+    }
+    void yesOnAnUntitledDocumentNeverReplacesAFileOfItsTitle()
+    {
+        QFETCH(bool, choose);
+        EditorFixture f;
+        frmMain& m = f.start();
+        QDir::setCurrent(f.dir.path());
+        frmEditor* e = NewEditor(m);
+        QPointer<frmEditor> guard(e);
+        const QString title = e->EditorTitle;
+        const QString earlier = f.write(title, "EARLIER\n");  // left by an earlier session
+        const QString other = f.dir.filePath("other.asm");
+        type(e, "END");
+        f.answers.push_back(QMessageBox::Yes);
+        f.files.push_back(choose ? other : QString());
+        m.runCommand("mnuFileClose");
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(f.dialogs, QStringList{"Save As|" + title + "|1"});
+        QCOMPARE(EditorFixture::read(earlier), QByteArray("EARLIER\n"));
+        QCOMPARE(EditorFixture::read(other), choose ? QByteArray("END\n") : QByteArray("<missing>"));
+        QCOMPARE(guard.isNull(), choose);
+        if (!choose)
+            QVERIFY(e->TextChanged());
+    }
+
     void closingTheMainWindowAsksEveryChangedEditor()
     {
         EditorFixture f;
