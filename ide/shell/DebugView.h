@@ -29,6 +29,9 @@ public:
 
     // False for windows that tmrRefresh must skip (editors, I/O unit ...).
     virtual bool refreshable() const { return true; }
+    // True while the window's auto refresh is on: tmrRefresh then runs
+    // whenever it is the active child.
+    virtual bool autoRefreshOn() const { return false; }
 
     // Asked before the program ends or the window closes with the program:
     // return false to cancel (an editor whose changes the user keeps).

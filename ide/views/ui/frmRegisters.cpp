@@ -6,9 +6,9 @@
 #include "shell/Settings.h"
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
+#include "views/ui/AutoRefresh.h"
 #include "views/ui/frmEnterVal.h"
 #include "views/ui/ValueListView.h"
-#include "views/ui/frmWatch.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -99,33 +99,8 @@ void frmRegisters::activated(bool on)
 {
     const bool wasActive = active_;
     active_ = on;
-    if (!view_.info().hasAutoRefresh)
-        return;
-    QTimer* t = main_.tmrRefresh();
-    if (on) {
-        if (!view_.autoRefreshOn())
-            return;
-        t->start();
-        // Other windows hear of the same activation and may stop the shared
-        // timer after this; start it again once they all have.
-        QTimer::singleShot(0, this, [this] {
-            if (active_ && view_.autoRefreshOn())
-                main_.tmrRefresh()->start();
-        });
-        return;
-    }
-    // Deactivated: the timer stops, unless the window now active runs it.
-    if (!wasActive)
-        return;
-    QMdiSubWindow* sub = main_.mdiArea()->activeSubWindow();
-    QWidget* now = sub ? sub->widget() : nullptr;
-    bool keep = false;
-    if (auto* r = qobject_cast<frmRegisters*>(now))
-        keep = r->autoRefreshOn();
-    else if (auto* w = qobject_cast<frmWatch*>(now))
-        keep = w->autoRefreshOn();
-    if (!keep)
-        t->stop();
+    if (view_.info().hasAutoRefresh)
+        followActivation(main_, this, on, wasActive, [this] { return active_ && view_.autoRefreshOn(); });
 }
 
 std::span<const uint8_t> frmRegisters::image() const

@@ -52,7 +52,7 @@ public:
     void selectRow(int row);
     // The value column's width; 0 is the no-data state.
     int valueColumnWidth() const;
-    bool autoRefreshOn() const { return view_.autoRefreshOn(); }
+    bool autoRefreshOn() const override { return view_.autoRefreshOn(); }
     // Whether the row's value changed at the last redraw of new data.
     bool changed(int row) const;
     // Builds the popup for a right click on `hitRow` (-1: none) as the user

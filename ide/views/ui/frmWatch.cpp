@@ -5,6 +5,7 @@
 #include "shell/Settings.h"
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
+#include "views/ui/AutoRefresh.h"
 #include "views/ui/DialogShared.h"
 #include "views/ui/ValueListView.h"
 
@@ -107,20 +108,7 @@ void frmWatch::activated(bool on)
     const bool wasActive = active_;
     active_ = on;
     main_.setCommandEnabled(QStringLiteral("mnuDebugEditWatch"), on && !programWatches().empty());
-    QTimer* t = main_.tmrRefresh();
-    if (on) {
-        if (!view_.autoRefreshOn())
-            return;
-        t->start();
-        // Other windows hear of the same activation and may stop the shared
-        // timer after this; start it again once they all have.
-        QTimer::singleShot(0, this, [this] {
-            if (active_ && view_.autoRefreshOn())
-                main_.tmrRefresh()->start();
-        });
-    } else if (wasActive) {
-        t->stop();
-    }
+    followActivation(main_, this, on, wasActive, [this] { return active_ && view_.autoRefreshOn(); });
 }
 
 void frmWatch::rebuildRows()

@@ -57,7 +57,7 @@ public:
 
     int selectedRow() const;
     void selectRow(int row);
-    bool autoRefreshOn() const { return view_.autoRefreshOn(); }
+    bool autoRefreshOn() const override { return view_.autoRefreshOn(); }
     // The value column's width; 0 is the no-data state.
     int valueColumnWidth() const;
     QTreeWidget* list() const { return ListView; }

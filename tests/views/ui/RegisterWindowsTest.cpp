@@ -9,6 +9,7 @@
 #include "views/RegisterCatalogue.h"
 #include "views/ui/frmEnterVal.h"
 #include "views/ui/frmRegisters.h"
+#include "views/ui/frmWatch.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -511,6 +512,32 @@ private slots:
         ports->mnuAutoRefresh();
         QVERIFY(!t->isActive());
         QVERIFY(!ports->autoRefreshOn());
+    }
+
+    void autoRefreshPassesBetweenRegisterAndWatchWindows()
+    {
+        frmRegisters* ports = open(RegisterWindow::Ports);
+        auto* watch = qobject_cast<frmWatch*>(f_.main->openView("mnuViewWatch"));
+        QVERIFY(watch);
+        QTimer* t = f_.main->tmrRefresh();
+        QTest::qWait(50);  // let the dialogs of earlier tests give up the activation
+        f_.activate(watch);
+        watch->mnuAutoRefresh();
+        f_.activate(ports);
+        ports->mnuAutoRefresh();
+        QVERIFY(t->isActive());
+        // From one running window to the other, the timer never stops, in
+        // either direction, whichever window hears of the change first.
+        f_.activate(watch);
+        QVERIFY(t->isActive());
+        f_.activate(ports);
+        QVERIFY(t->isActive());
+        ports->mnuAutoRefresh();
+        QVERIFY(!t->isActive());
+        f_.activate(watch);
+        watch->mnuAutoRefresh();
+        QVERIFY(!t->isActive());
+        f_.main->closeView("mnuViewWatch");
     }
 
     void failedReadShowsNoData()
