@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace zelk::board;
 using namespace zelk::test;
 
@@ -263,6 +265,30 @@ TEST(BoardCore, FramesBehindAStepAreServedAfterIt)
     ASSERT_EQ(out.size(), 11u + 3u);
     EXPECT_EQ(out[1], 1);   // A after INCA
     EXPECT_EQ(out[12], 1);  // the save area read after the step
+}
+
+TEST(BoardCore, RandomWriteReadRoundTrips)
+{
+    Board b(unpaced());
+    std::mt19937 rng(21);
+    int mismatches = 0;
+    for (int i = 0; i < 10000; ++i) {
+        const int n = 1 + int(rng() % 256);
+        const auto address = uint16_t(0x2000 + rng() % (0xE000 - 0x2000 - n + 1));
+        std::vector<uint8_t> body{uint8_t(address >> 8), uint8_t(address), uint8_t(n & 0xFF)};
+        for (int k = 0; k < n; ++k)
+            body.push_back(uint8_t(rng()));
+        if (send(b, makeFrame('W', body), 0) != std::vector<uint8_t>{Ack}) {
+            ++mismatches;
+            continue;
+        }
+        const auto r = send(b, readFrame(address, uint8_t(n & 0xFF)), 0);
+        if (r.size() != size_t(n) + 2 || !checksumHolds(r) || !std::equal(body.begin() + 3, body.end(), r.begin() + 1))
+            ++mismatches;
+    }
+    EXPECT_EQ(mismatches, 0);
+    EXPECT_EQ(b.stats().frames, 20000u);
+    EXPECT_EQ(b.stats().acks, 10000u);
 }
 
 TEST(BoardCore, StatsAndUnknownCommands)

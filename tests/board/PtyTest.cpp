@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <cstdio>
 #include <fstream>
@@ -265,7 +266,9 @@ TEST_F(BoardPty, RandomWriteReadRoundTrips)
 {
     std::mt19937 rng(13);
     int mismatches = 0;
-    const int trips = 10000;
+    // 10 000 more go through the board core in BoardTest; these check the
+    // pty path itself (the bench board_bench measures its frame rate).
+    const int trips = 2000;
     const auto t0 = Clock::now();
     for (int i = 0; i < trips; ++i) {
         const auto n = uint8_t(1 + rng() % 32);
@@ -372,3 +375,30 @@ TEST(BoardCommandLine, ImagePreloadsMemory)
     EXPECT_EQ(r[2], 0x00);
     unlink(path);
 }
+
+#ifdef AS11_PATH
+TEST(BoardExample, SciEchoProgramRunsFromItsResetVector)
+{
+    char dir[] = "/tmp/zelk-board-exampleXXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string base = std::string(dir) + "/sci_echo";
+    ASSERT_EQ(std::system(("cp " EXAMPLES_DIR "/sci_echo.asm " + base + ".asm && " AS11_PATH " -q " + base +
+                           ".asm >/dev/null 2>&1")
+                              .c_str()),
+              0);
+    BoardProcess board({"--baud", "0", "--image", base + ".s19"});
+    ASSERT_TRUE(board.started()) << board.error();
+    BoardLine line(board.ptyPath());
+    auto v = line.exchange(readFrame(0xFFFE, 2), 4);
+    ASSERT_EQ(v.size(), 4u);
+    const uint16_t start = uint16_t(v[1] << 8 | v[2]);
+    EXPECT_EQ(start, 0xE000);
+    ASSERT_EQ(line.exchange(runFrame({}, start), 1), std::vector<uint8_t>{Ack});
+    EXPECT_EQ(text(line.read(17, 1000)), "HC11 echo ready\r\n");
+    ASSERT_TRUE(line.send({'a', 'b', '1'}));
+    EXPECT_EQ(text(line.read(3, 1000)), "AB1");
+    EXPECT_EQ(board.command("reset"), "reset");
+    EXPECT_EQ(text(line.read(3, 1000)), "BBB");
+    std::system(("rm -rf " + std::string(dir)).c_str());
+}
+#endif

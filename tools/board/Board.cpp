@@ -357,9 +357,11 @@ std::span<const uint8_t> Board::lineDue(int64_t nowNs)
     const size_t left = h.bytes.size() - h.pos;
     if (byteNs_ == 0)
         return {h.bytes.data() + h.pos, left};
-    // A held segment starts its bytes from its own release time; a line
-    // that fell behind (a full pty) catches up by at most a couple of ms.
-    nextSlotNs_ = std::max({nextSlotNs_, h.notBeforeNs, nowNs - 2'000'000});
+    // A held segment starts its bytes from its own release time. A loop
+    // woken late sends the bytes whose time has passed at once, so the line
+    // keeps its rate on average; after a long stall (a full pty) it catches
+    // up by at most CatchUpNs.
+    nextSlotNs_ = std::max({nextSlotNs_, h.notBeforeNs, nowNs - CatchUpNs});
     if (nowNs < nextSlotNs_)
         return {};
     const auto n = static_cast<size_t>((nowNs - nextSlotNs_) / byteNs_ + 1);

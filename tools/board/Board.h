@@ -49,6 +49,8 @@ public:
     // code window, 3 s for an erase).
     static constexpr int64_t LateNs = 250'000'000;
     static constexpr int64_t LateEraseNs = 3'150'000'000;
+    // How far a paced line that fell behind may catch up with a burst.
+    static constexpr int64_t CatchUpNs = 20'000'000;
     // Instructions per slice of CPU work between two looks at the devices.
     static constexpr uint64_t SliceInstructions = 100'000;
 
