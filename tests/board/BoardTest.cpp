@@ -317,9 +317,10 @@ TEST(BoardCore, PacedClockRunsAboutItsRate)
     BoardOptions o = unpaced();
     o.clockHz = 2'000'000;
     Board b(o);
-    // BRA * : 3 cycles each.
-    b.monitor().load(0x2000, 0x20);
-    b.monitor().load(0x2001, 0xFE);
+    // INCA (2 cycles); BRA $2000 (3 cycles).
+    b.monitor().load(0x2000, 0x4C);
+    b.monitor().load(0x2001, 0x20);
+    b.monitor().load(0x2002, 0xFD);
     send(b, runFrame({}, 0x2000), 0);
     for (int64_t t = 0; t <= 10 * Ms; t += Ms / 2) {
         while (b.busy(t))

@@ -174,7 +174,7 @@ TEST(BoardMonitor, RunawayStepIsCutAtTheLimitAndStillReplies)
     Monitor m(1000);
     Regs9 r;
     r.a = 7;
-    const auto f = stepFrame(r, {0x20, 0xFE, 0x01, 0x01});  // BRA *
+    const auto f = stepFrame(r, {0x20, 0xFE, 0x01, 0x01});  // BRA *: counted, not parked, in a step
     m.handleFrame(FrameKind::Step, f);
     uint64_t total = 0;
     bool cut = false;
@@ -261,4 +261,40 @@ TEST(BoardMonitor, CpuCannotWriteFlash)
     EXPECT_EQ(m.peek(0xE100), 0xFF);
     step(m, r, {0xB7, 0x21, 0x00, 0x01});
     EXPECT_EQ(m.peek(0x2100), 0x5A);
+}
+
+TEST(BoardMonitor, RunParksOnABranchToItself)
+{
+    Monitor m;
+    // $2000: INCA; BRA *
+    poke(m, 0x2000, {0x4C, 0x20, 0xFE});
+    poke(m, 0x2100, {0x5C, 0x7E, 0x21, 0x01});  // INCB; JMP *
+    m.handleFrame(FrameKind::Run, runFrame({}, 0x2000));
+    // The run frame's JMP in the slot, then INCA; then parked at BRA *.
+    auto s = m.run(1000);
+    EXPECT_TRUE(m.parked());
+    EXPECT_EQ(s.instructions, 2u);
+    EXPECT_EQ(m.registers().a, 1);
+    EXPECT_EQ(m.pc(), 0x2001);
+    EXPECT_EQ(m.run(1000).instructions, 0u);
+    m.reset();
+    EXPECT_FALSE(m.parked());
+    m.handleFrame(FrameKind::Run, runFrame({}, 0x2100));
+    EXPECT_EQ(m.run(1000).instructions, 2u);
+    EXPECT_TRUE(m.parked());
+    // BEQ * parks only while Z is set; BNE * with Z set falls through.
+    Monitor cond;
+    poke(cond, 0x2000, {0x26, 0xFE, 0x27, 0xFE});  // BNE *; BEQ *
+    Regs9 z;
+    z.ccr = 0x04;
+    cond.handleFrame(FrameKind::Run, runFrame(z, 0x2000));
+    EXPECT_EQ(cond.run(1000).instructions, 2u);
+    EXPECT_TRUE(cond.parked());
+    EXPECT_EQ(cond.pc(), 0x2002);
+    // A loop that is not a branch to itself keeps running.
+    Monitor busy;
+    poke(busy, 0x2000, {0x4C, 0x20, 0xFD});  // INCA; BRA $2000
+    busy.handleFrame(FrameKind::Run, runFrame({}, 0x2000));
+    EXPECT_EQ(busy.run(1000).instructions, 1000u);
+    EXPECT_FALSE(busy.parked());
 }

@@ -290,6 +290,57 @@ TEST_F(BoardPty, RandomWriteReadRoundTrips)
                 static_cast<long long>(ms), 2.0 * trips * 1000.0 / double(ms));
 }
 
+TEST_F(BoardPty, RunawayStepIsEndedByReset)
+{
+    // INCA; BRA back: runs until the 50 M step limit unless reset first.
+    ASSERT_EQ(exchange(dataFrame('W', 0x2000, {0x4C, 0x20, 0xFD}), 1), std::vector<uint8_t>{Ack});
+    ASSERT_TRUE(line->send(stepFrame({}, {0xBD, 0x20, 0x00, 0x01})));
+    EXPECT_TRUE(line->read(11, 100).empty());
+    // stdin is still served while the step runs.
+    EXPECT_EQ(board->command("stats").rfind("frames=2 ", 0), 0u);
+    EXPECT_EQ(board->command("reset"), "reset");
+    EXPECT_EQ(text(line->read(3, 1000)), "BBB");
+    EXPECT_EQ(readBack(0x2000, 1), std::vector<uint8_t>{0x4C});
+}
+
+TEST(BoardLimits, StepLimitCutsARunawayStepAndReplies)
+{
+    BoardProcess board({"--baud", "0", "--step-limit", "200000"});
+    ASSERT_TRUE(board.started()) << board.error();
+    BoardLine line(board.ptyPath());
+    ASSERT_EQ(line.exchange(dataFrame('W', 0x2000, {0x4C, 0x20, 0xFD}), 1), std::vector<uint8_t>{Ack});
+    const auto reply = line.exchange(stepFrame({}, {0xBD, 0x20, 0x00, 0x01}), 11, 5000);
+    ASSERT_EQ(reply.size(), 11u);
+    EXPECT_TRUE(checksumHolds(reply));
+    // After the JSR, INCA and BRA alternate: 100 000 of the 199 999 are INCA.
+    EXPECT_EQ(regsOfReply(reply).a, uint8_t(100000 & 0xFF));
+    EXPECT_EQ(regsOfReply(reply).sp, 0xFFFE);  // the JSR's return address is still on the stack
+}
+
+TEST(BoardLimits, ClockHzPacesAFreeRun)
+{
+    // LDX #$1000; DEX; BNE back (6 cycles a round); LDAA #'!'; STAA SCDR;
+    // BRA *: about 24 600 E cycles before the byte goes out.
+    const std::vector<uint8_t> program{0xCE, 0x10, 0x00, 0x09, 0x26, 0xFD, 0x86, '!',
+                                       0xB7, 0x10, 0x2F, 0x20, 0xFE};
+    for (const char* hz : {"100000", "0"}) {
+        BoardProcess board({"--baud", "0", "--clock-hz", hz});
+        ASSERT_TRUE(board.started()) << board.error();
+        BoardLine line(board.ptyPath());
+        ASSERT_EQ(line.exchange(dataFrame('W', 0x2000, program), 1), std::vector<uint8_t>{Ack});
+        const auto t0 = Clock::now();
+        ASSERT_EQ(line.exchange(runFrame({}, 0x2000), 1), std::vector<uint8_t>{Ack});
+        EXPECT_EQ(text(line.read(1, 3000)), "!");
+        const auto ms = msSince(t0);
+        if (std::string(hz) == "0") {
+            EXPECT_LT(ms, 200) << "full speed";
+        } else {
+            EXPECT_GE(ms, 230) << "24 600 cycles at 100 kHz";
+            EXPECT_LT(ms, 2000);
+        }
+    }
+}
+
 TEST(BoardPaced, LongestReadReplyFitsTheWindowAt38400)
 {
     BoardProcess board({"--baud", "38400"});

@@ -401,9 +401,7 @@ bool Board::busy(int64_t nowNs) const
     case Monitor::State::Stepping: return true;
     case Monitor::State::Running: break;
     }
-    // A program that fills the transmitter waits for the line: no point
-    // spinning it until the line has sent something.
-    return cycleBudget(nowNs) > 0;
+    return !monitor_.parked() && cycleBudget(nowNs) > 0;
 }
 
 void Board::moveSciOutput(int64_t nowNs)
@@ -456,7 +454,8 @@ int64_t Board::nextEventNs(int64_t nowNs, bool withLine) const
             t = std::max(t, nextSlotNs_);
         consider(t);
     }
-    if (monitor_.state() == Monitor::State::Running && options_.clockHz != 0 && cycleBudget(nowNs) == 0) {
+    if (monitor_.state() == Monitor::State::Running && !monitor_.parked() && options_.clockHz != 0 &&
+        cycleBudget(nowNs) == 0) {
         // Next look when about a thousand cycles (or a millisecond) are due.
         const int64_t wait = std::min<int64_t>(1'000'000, static_cast<int64_t>(1'000'000'000'000ULL / options_.clockHz));
         consider(nowNs + std::max<int64_t>(wait, 50'000));

@@ -7,6 +7,16 @@
 
 namespace zelk::board {
 
+namespace {
+
+bool branchTaken(uint8_t opcode, int16_t ccr)
+{
+    // The CCR's low nibble is C + 2V + 4Z + 8N, the index the table uses.
+    return (branchConditions[opcode & 15] >> (ccr & 0x0F)) & 1;
+}
+
+} // namespace
+
 Registers registersFrom(std::span<const uint8_t, 9> b)
 {
     Registers r;
@@ -116,6 +126,7 @@ void Monitor::startAt(std::span<const uint8_t> frame, std::span<const uint8_t> s
         mem_[SlotAddress + i] = slot[i];
     korvexSetPC(cpu_, SlotAddress);
     stepDone_ = 0;
+    parked_ = false;
 }
 
 std::vector<uint8_t> Monitor::handleFrame(FrameKind kind, std::span<const uint8_t> f)
@@ -171,7 +182,7 @@ std::vector<uint8_t> Monitor::handleFrame(FrameKind kind, std::span<const uint8_
 Monitor::Slice Monitor::run(uint64_t maxInstructions, uint64_t maxCycles)
 {
     Slice s;
-    if (state_ == State::Idle)
+    if (state_ == State::Idle || parked_)
         return s;
     int16_t a = regs_.a, b = regs_.b, ccr = regs_.ccr;
     int32_t ix = regs_.ix, iy = regs_.iy, sp = regs_.sp;
@@ -186,6 +197,14 @@ Monitor::Slice Monitor::run(uint64_t maxInstructions, uint64_t maxCycles)
         uint8_t in[5];
         for (int i = 0; i < 5; ++i)
             in[i] = mem_[static_cast<uint16_t>(pc + i)];
+        // A taken branch to itself (BRA *, or BEQ * with Z set) or JMP * in
+        // a free run: no interrupts are modelled and the flags cannot
+        // change, so the program can never leave it.
+        if (!stepping && ((in[0] >= 0x20 && in[0] <= 0x2F && in[1] == 0xFE && branchTaken(in[0], ccr)) ||
+                          (in[0] == 0x7E && in[1] == static_cast<uint8_t>(pc >> 8) && in[2] == static_cast<uint8_t>(pc)))) {
+            parked_ = true;
+            break;
+        }
         const uint8_t page = prefixPage[in[0]];
         const OpcodeFacts& facts = page ? opcodeFacts[page][in[1]] : opcodeFacts[0][in[0]];
         s.cycles += facts.cycles ? facts.cycles : 2;
@@ -229,6 +248,7 @@ std::vector<uint8_t> Monitor::takeStepReply()
 void Monitor::reset()
 {
     state_ = State::Idle;
+    parked_ = false;
     stepReply_.clear();
     rx_.clear();
     stepDone_ = 0;

@@ -82,6 +82,10 @@ public:
     void reset();
 
     State state() const { return state_; }
+    // A free run that has reached a branch or jump to itself (the usual end
+    // of a program): nothing can change any more until reset, so the board
+    // stops spending time on it.
+    bool parked() const { return parked_; }
 
     // Memory as the monitor reads it (no side effects: SCSR shows its
     // current value, SCDR the last received byte).
@@ -113,6 +117,7 @@ private:
     KorvexInstance* cpu_;
     Registers regs_;
     State state_ = State::Idle;
+    bool parked_ = false;
     uint64_t stepLimit_;
     uint64_t stepDone_ = 0;
     std::vector<uint8_t> stepReply_;
