@@ -1,6 +1,8 @@
 // Conversions of the input-output unit (see IoConversions.h).
 #include "terminal/IoConversions.h"
 
+#include "link/Conversions.h"
+
 namespace zelk {
 
 namespace {
@@ -22,26 +24,6 @@ bool allDigits(std::string_view t)
         if (c < '0' || c > '9')
             return false;
     return true;
-}
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-std::string nibbleBits(int n)
-{
-    std::string s(4, '0');
-    for (int i = 0; i < 4; ++i)
-        if (n & (8 >> i))
-            s[static_cast<size_t>(i)] = '1';
-    return s;
 }
 
 } // namespace
@@ -104,11 +86,11 @@ std::string fromHex(std::string_view text)
     const std::string t = removeLeadingZeroes(trimSpaces(text));
     if (t.empty() || t.size() > 2)
         return std::string(ConversionError);
-    const int hi = t.size() == 2 ? hexDigit(t[0]) : 0;
-    const int lo = hexDigit(t.back());
-    if (hi < 0 || lo < 0)
+    // One or two digits in the IDE's "$" syntax (either case).
+    const int32_t v = ParseNumber("$" + t, false);
+    if (v < 0)
         return std::string(ConversionError);
-    return nibbleBits(hi) + nibbleBits(lo);
+    return byteToBits(static_cast<uint8_t>(v));
 }
 
 std::string fromBinary(std::string_view text)
