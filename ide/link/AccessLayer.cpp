@@ -12,26 +12,25 @@ public:
     void message(std::string, std::string, MessageIcon) override {}
 };
 
-// Board mode without a board target: the board is simply not there.
-class NoBoard final : public Target {
+// Board mode before a serial port is attached (a headless host): the port
+// never opens, so every board operation reports that once and does nothing.
+class NoPort final : public BytePort {
 public:
-    explicit NoBoard(AccessLayer& link) : link_(link) {}
-    TargetMode mode() const override { return TargetMode::Board; }
-    bool findBoard() override
+    bool isOpen() const override { return false; }
+    bool open(std::string& errorText) override
     {
-        link_.notifier().message("Tarvine - Communication Error", "M68HC11 Board Not Connected !",
-                                 MessageIcon::Exclamation);
-        link_.hooks().BoardStatus();
+        errorText = "No serial port is attached";
         return false;
     }
-    bool read(int32_t, uint8_t*, int, bool) override { return false; }
-    bool write(int32_t, const uint8_t*, int) override { return false; }
-    bool program(int32_t, const uint8_t*, int) override { return false; }
-    bool erase() override { return false; }
-    bool step(CpuRegisters&, const uint8_t[5], StepKind) override { return false; }
-
-private:
-    AccessLayer& link_;
+    bool cts() override { return false; }
+    int waiting() override { return 0; }
+    void discard() override {}
+    void send(const uint8_t*, size_t) override {}
+    std::vector<uint8_t> take(int) override { return {}; }
+    std::vector<uint8_t> peek() override { return {}; }
+    bool waitFor(int, int, bool) override { return false; }
+    void setThreshold(int) override {}
+    int threshold() const override { return 0; }
 };
 
 } // namespace
@@ -41,7 +40,8 @@ AccessLayer::AccessLayer(Notifier* notifier, ViewHooks* hooks)
 {
     setNotifier(notifier);
     setHooks(hooks);
-    noBoard_ = std::make_unique<NoBoard>(*this);
+    noPort_ = std::make_unique<NoPort>();
+    noBoard_ = std::make_unique<BoardTarget>(*this, *noPort_);
 }
 
 AccessLayer::~AccessLayer() = default;

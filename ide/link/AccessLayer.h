@@ -10,6 +10,8 @@
 #pragma once
 
 #include "code/CodeWindow.h"
+#include "link/BoardTarget.h"
+#include "link/BytePort.h"
 #include "link/CpuRegisters.h"
 #include "link/IoUnit.h"
 #include "link/Notifier.h"
@@ -52,8 +54,9 @@ public:
     void setMode(TargetMode mode);
     TargetMode mode() const { return mode_; }
     bool simulatorMode() const { return mode_ == TargetMode::Simulator; }
-    // The board target used in board mode (not owned; null = no board: every
-    // board operation then reports "M68HC11 Board Not Connected !").
+    // The board target used in board mode (not owned; null = no serial port
+    // attached: every board operation then reports that the port cannot be
+    // opened).
     void setBoard(Target* board);
     Target& target();
 
@@ -135,7 +138,8 @@ private:
     ViewHooks* hooks_;
     std::unique_ptr<Notifier> silentNotifier_;
     ViewHooks noHooks_;
-    std::unique_ptr<Target> noBoard_;
+    std::unique_ptr<BytePort> noPort_;
+    std::unique_ptr<BoardTarget> noBoard_;
     SimulatorTarget sim_;
     Target* board_ = nullptr;
     TargetMode mode_ = TargetMode::Simulator;

@@ -122,6 +122,24 @@ void ExecutionControl::returnFromSubroutine()
     executeFlag = false;
 }
 
+void ExecutionControl::returnFromInterrupt()
+{
+    // The stack buffer holds SP..SP+9: CCR, B, A, IX, IY, PC above SP.
+    CpuRegisters& regs = link_.regs;
+    const auto& s = link_.stackBuffer;
+    regs.CCR = s[1];
+    regs.B = s[2];
+    regs.A = s[3];
+    regs.IX = s[4] << 8 | s[5];
+    regs.IY = s[6] << 8 | s[7];
+    regs.PC = s[8] << 8 | s[9];
+    regs.SP = (regs.SP + 9) & 0xFFFF;
+    regs.unpackCCR();
+    uint8_t area[9];
+    regs.storeSaveArea(area);
+    link_.OutBytes(0x0000, area, 9);
+}
+
 void ExecutionControl::writeSP()
 {
     const uint8_t sp[2] = {static_cast<uint8_t>(link_.regs.SP >> 8), static_cast<uint8_t>(link_.regs.SP)};
@@ -184,12 +202,28 @@ void ExecutionControl::makeStepBoard()
         const int len = instructionLength(w, pc);
         uint8_t slot[5] = {1, 1, 1, 1, 1};
         int32_t newPC = (pc + len) & 0xFFFF;
+        bool send = true;
         switch (stepKind) {
         case StepKind::StepInto:
+            if (fromPrediction) {
+                // RTI: done here, as RTS is. In the slot it would pull the
+                // return address and run on at full speed, never reaching
+                // the monitor's return trap.
+                returnFromInterrupt();
+                send = false;
+                break;
+            }
+            if (len > 4) {
+                // A five-byte instruction (BRSET/BRCLR indexed by Y) does not
+                // fit the four-byte slot. It reaches this point only when the
+                // prediction, which read its operand from the board, found
+                // the branch not taken; it changes no register and no flag,
+                // so the step is PC + 5 without a frame.
+                send = false;
+                break;
+            }
             for (int k = 0; k < len; ++k)
                 slot[k] = w.at(pc + k);
-            if (fromPrediction)
-                newPC = predictedNext_;
             break;
         case StepKind::StepOver:  // a call: JSR to its entry, run at full speed
             slot[0] = 0xBD;
@@ -203,8 +237,13 @@ void ExecutionControl::makeStepBoard()
             newPC = stepOutReturn_ & 0xFFFF;
             break;
         }
-        regs.PC = newPC;
-        link_.setLinkReady(link_.target().step(regs, slot, stepKind));
+        if (!send) {
+            if (!fromPrediction)
+                regs.PC = newPC;
+        } else {
+            regs.PC = newPC;
+            link_.setLinkReady(link_.target().step(regs, slot, stepKind));
+        }
         if (!playRunning)
             boardWindowIntact_ = false;
         if (!link_.linkReady()) {

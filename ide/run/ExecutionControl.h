@@ -28,10 +28,14 @@
 // with ViewHooks::Refresh and ClockCountUpdate; a step inside Play with
 // RefreshCpuWindow and ClockCountUpdate only.
 //
-// Two behaviours differ from a plain reading of the step rules, on purpose:
-// RTI, executed by the target, continues at the return address it pulled
-// (not at the next instruction); and a loop stops (StopReason::Refused)
-// instead of spinning when a step cannot be done at all.
+// Behaviours that differ from a plain reading of the step rules, on purpose:
+// RTI continues at the return address it pulled (not at the next
+// instruction): the simulator executes it, on the board the IDE does it from
+// the stack as it does RTS (in the monitor's slot it would run away); a
+// five-byte instruction (BRSET/BRCLR indexed by Y, not taken) is not sent to
+// the board, whose slot holds four bytes: it changes no register, so the
+// step is PC + 5; and a loop stops (StopReason::Refused) instead of spinning
+// when a step cannot be done at all.
 #pragma once
 
 #include "code/CodeWindow.h"
@@ -201,6 +205,9 @@ private:
     // RTS done by the IDE: SP + 2 written to the save area, PC from the
     // stack buffer, nothing left for the target to execute.
     void returnFromSubroutine();
+    // RTI done by the IDE on the board: registers and PC from the stack
+    // buffer, SP + 9, the save area written.
+    void returnFromInterrupt();
     void writeSP();
     bool haltsAt(int32_t pc);
 

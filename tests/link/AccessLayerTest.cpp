@@ -322,7 +322,7 @@ public:
     std::map<int32_t, uint8_t> mem;
 };
 
-TEST_F(AccessLayerTest, WithoutABoardEveryOperationReportsNotConnected)
+TEST_F(AccessLayerTest, WithoutASerialPortEveryOperationReportsThePortError)
 {
     link.setMode(TargetMode::Board);
     uint8_t v = 0x77;
@@ -331,7 +331,7 @@ TEST_F(AccessLayerTest, WithoutABoardEveryOperationReportsNotConnected)
     EXPECT_FALSE(link.linkReady());
     ASSERT_EQ(notifier.messages.size(), 1u);
     EXPECT_EQ(notifier.messages[0].caption, "Tarvine - Communication Error");
-    EXPECT_EQ(notifier.messages[0].text, "M68HC11 Board Not Connected !");
+    EXPECT_EQ(notifier.messages[0].text, "No serial port is attached !");
     EXPECT_EQ(notifier.messages[0].icon, MessageIcon::Exclamation);
     // OutBytes does not look for the board: no second message.
     const uint8_t data[1] = {1};
