@@ -164,6 +164,7 @@ AppSettings SettingsStore::load()
     a.hexTerminal = readBool(s, kSettings + "HexTerminal", d.hexTerminal);
     a.comPort = readInt(s, kSettings + "COMPort", d.comPort, 1, 4);
     a.comDevice = text(s, kSettings + "COMDevice");
+    a.baudRate = readInt(s, kSettings + "BaudRate", d.baudRate, 1200, 4000000);
     a.screenFont = readFont(s, "ScreenFont", d.screenFont);
     a.printFont = readFont(s, "PrintFont", d.printFont);
     a.simEnabled = readBool(s, kSettings + "SimEnabled", d.simEnabled);
@@ -180,6 +181,7 @@ void SettingsStore::save(const AppSettings& a)
     s.setValue(kSettings + "HexTerminal", boolText(a.hexTerminal));
     s.setValue(kSettings + "COMPort", QString::number(a.comPort));
     s.setValue(kSettings + "COMDevice", a.comDevice);
+    s.setValue(kSettings + "BaudRate", QString::number(a.baudRate));
     writeFont(s, "ScreenFont", a.screenFont);
     writeFont(s, "PrintFont", a.printFont);
     s.setValue(kSettings + "SimEnabled", QString::number(a.simEnabled ? 1 : 0));

@@ -45,6 +45,10 @@ struct AppSettings {
     bool hexTerminal = false;
     int comPort = 2;             // 1..4
     QString comDevice;           // a typed device path; empty = the device of comPort
+    // "BaudRate": line speed of the board's port (8N1, no flow control). It
+    // must match the monitor; it is applied when the port opens, never while
+    // open. At least 38400 so that a 258-byte reply fits its 100 ms window.
+    int baudRate = 38400;
     FontRecord screenFont{QStringLiteral("Fixedsys"), 9, false, false};
     FontRecord printFont{QStringLiteral("Courier New"), 8, false, false};
     bool simEnabled = false;

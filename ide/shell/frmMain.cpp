@@ -27,6 +27,10 @@
 #include <QScreen>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+
+#include "link/BoardProtocol.h"
+#include "link/BoardTarget.h"
+#include "link/ui/SerialBytePort.h"
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -140,9 +144,19 @@ frmMain::frmMain(SettingsStore* store, QWidget* parent) : QMainWindow(parent)
 
     comm_ = new QSerialPort(this);
     comm_->setObjectName(QStringLiteral("MSComm"));
+    serial_ = std::make_unique<SerialBytePort>(*comm_);
+    board_ = std::make_unique<BoardTarget>(*access_, *serial_);
+    board_->portOpened = [this](bool ok) {
+        portError_ = !ok;
+        if (!ok)
+            setPanelText(1, kPortError);
+    };
+    access_->setBoard(board_.get());
+    connect(serial_.get(), &SerialBytePort::receivedData, this, &frmMain::MSCommOnComm);
     tmrComm_ = new QTimer(this);
     tmrComm_->setObjectName(QStringLiteral("tmrComm"));
     tmrComm_->setInterval(50);
+    connect(tmrComm_, &QTimer::timeout, this, &frmMain::tmrCommTick);
     tmrRefresh_ = new QTimer(this);
     tmrRefresh_->setObjectName(QStringLiteral("tmrRefresh"));
     tmrRefresh_->setInterval(100);
@@ -175,6 +189,7 @@ frmMain::frmMain(SettingsStore* store, QWidget* parent) : QMainWindow(parent)
 frmMain::~frmMain()
 {
     qApp->removeEventFilter(this);
+    access_->setBoard(nullptr);
     // The MDI children outlive this part of the destruction (the widget base
     // deletes them later): cut their ties to members that are about to go.
     for (QMdiSubWindow* sub : placements_.keys()) {
@@ -649,7 +664,7 @@ void frmMain::saveSettings()
     if (auto* hex = findChild<QAction*>(QStringLiteral("mnuPopupSerialHex")))
         settings_.hexTerminal = hex->isChecked();
     AppSettings out = settings_;
-    if (forceSimulator_)
+    if (forceSimulator_ || forceBoard_)
         out.simEnabled = storedSimEnabled_;  // the command line's mode was for this run only
     store_->save(out);
     store_->sync();
@@ -658,11 +673,30 @@ void frmMain::saveSettings()
 void frmMain::forceSimulator()
 {
     forceSimulator_ = true;
+    forceBoard_ = false;
     settings_.simEnabled = true;
     access_->setMode(TargetMode::Simulator);
     BoardStatus();
     if (!ViewRegistry::byMenuItem(QStringLiteral("mnuViewDisassembler")))
         Menus();
+}
+
+void frmMain::forceBoard()
+{
+    forceBoard_ = true;
+    forceSimulator_ = false;
+    settings_.simEnabled = false;
+    access_->setMode(TargetMode::Board);
+    access_->setLinkReady(comm_->isOpen());
+    BoardStatus();
+    if (!ViewRegistry::byMenuItem(QStringLiteral("mnuViewDisassembler")))
+        Menus();
+}
+
+void frmMain::usePortDevice(const QString& device)
+{
+    portOverride_ = device;
+    reopenPort();
 }
 
 void frmMain::showAsStored()
@@ -688,18 +722,20 @@ QString frmMain::portDevice(int n)
 
 QString frmMain::currentPortDevice() const
 {
+    if (!portOverride_.isEmpty())
+        return portOverride_;
     return settings_.comDevice.isEmpty() ? portDevice(settings_.comPort) : settings_.comDevice;
 }
 
 void frmMain::openPort()
 {
+    // Speed and framing are fixed here, when the port opens.
     comm_->setPortName(currentPortDevice());
-    comm_->setBaudRate(QSerialPort::Baud9600);
-    comm_->setDataBits(QSerialPort::Data8);
-    comm_->setParity(QSerialPort::NoParity);
-    comm_->setStopBits(QSerialPort::OneStop);
-    comm_->setFlowControl(QSerialPort::NoFlowControl);
-    if (!comm_->open(QIODevice::ReadWrite)) {
+    serial_->setBaudRate(settings_.baudRate);
+    serial_->setThreshold(BoardTarget::NormalThreshold);
+    commSeen_ = 0;
+    std::string error;
+    if (!serial_->open(error)) {
         portError_ = true;
         if (!settings_.simEnabled)
             access_->setLinkReady(false);
@@ -708,6 +744,7 @@ void frmMain::openPort()
     }
     portError_ = false;
     access_->setLinkReady(true);
+    ctsSeen_ = serial_->cts();
     BoardStatus();
 }
 
@@ -743,6 +780,7 @@ void frmMain::mnuViewOptionsClick()
             e->widget()->setFont(editorFont);
         settings_.comPort = a.comPort;
         settings_.comDevice = a.comDevice;
+        portOverride_.clear();  // the user chose a port: the command line's is over
         reopenPort();
         if (!ViewRegistry::byMenuItem(QStringLiteral("mnuViewDisassembler")))
             Menus();
@@ -957,14 +995,8 @@ void frmMain::BoardStatus()
     } else if (portError_ && !comm_->isOpen()) {
         text = kPortError;
     } else {
-        bool cts = true;  // a port without modem lines counts as attached
-        if (comm_->isOpen()) {
-            comm_->clearError();
-            const QSerialPort::PinoutSignals pins = comm_->pinoutSignals();
-            if (comm_->error() == QSerialPort::NoError)
-                cts = pins.testFlag(QSerialPort::ClearToSendSignal);
-            comm_->clearError();
-        }
+        // A closed port has no CTS line: no board.
+        const bool cts = serial_->cts();
         if (!cts)
             text = QStringLiteral("HC11 Board: Not Connected !");
         else if (access_->boardRunning)
@@ -1091,6 +1123,86 @@ void frmMain::RunHC11()
     BoardStatus();
     if (!ViewRegistry::byMenuItem(QStringLiteral("mnuViewDisassembler")))
         Menus();
+}
+
+// ---- The board's port -----------------------------------------------------------
+
+void frmMain::MSCommOnComm()
+{
+    // An exchange waiting for its reply owns the received bytes.
+    if (board_->busy() || !comm_->isOpen())
+        return;
+    if (serial_->threshold() <= 0 || comm_->bytesAvailable() < serial_->threshold())
+        return;
+    receivedBlock(comm_->readAll());
+    run_->clockCounter = 0;
+    ClockCountUpdate();
+}
+
+void frmMain::receivedBlock(QByteArray bytes)
+{
+    commSeen_ = 0;
+    if (!access_->simulatorMode() &&
+        board::endsWithResetNotice(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                                   static_cast<size_t>(bytes.size()))) {
+        bytes.chop(3);
+        boardResetNotice();
+    }
+    if (!bytes.isEmpty() && isShown("mnuViewSerialTerminal"))
+        emit serialTerminalData(bytes);
+}
+
+void frmMain::boardResetNotice()
+{
+    access_->setLinkReady(true);
+    access_->InResetVector(access_->regs.PC);
+    ThawDisplay();
+    access_->statusSuffix.clear();
+    BoardStatus();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    access_->boardRunning = false;
+    RefreshRun();
+    access_->statusSuffix = " (Reset)";
+    BoardStatus();
+    // The Run and Debug commands follow the link again (the disassembler's
+    // rule, as after Run).
+    Menus();
+    GoToPCAddress();
+}
+
+void frmMain::tmrCommTick()
+{
+    if (access_->simulatorMode() || !comm_->isOpen()) {
+        commSeen_ = 0;
+        return;
+    }
+    // The port reports no CTS changes of its own: look at the line here.
+    const bool cts = serial_->cts();
+    if (cts != ctsSeen_) {
+        ctsSeen_ = cts;
+        BoardStatus();
+    }
+    if (board_->busy()) {
+        commSeen_ = 0;
+        return;
+    }
+    // The line paused for one tick: hand over what came. While the board
+    // runs that is the program's output; at any time a block ending in the
+    // reset notice is the board's reset (the notice alone, three bytes, is
+    // below the notification threshold and would otherwise go unnoticed).
+    const int n = serial_->waiting();
+    if (n != 0 && n == commSeen_) {
+        const std::vector<uint8_t> waiting = serial_->peek();
+        const bool notice = board::endsWithResetNotice(waiting.data(), waiting.size());
+        if (access_->boardRunning || notice) {
+            receivedBlock(comm_->readAll());
+            if (notice)
+                run_->clockCounter = 0;
+            ClockCountUpdate();
+            return;
+        }
+    }
+    commSeen_ = serial_->waiting();
 }
 
 // ---- Timers ----------------------------------------------------------------------

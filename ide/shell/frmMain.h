@@ -36,7 +36,9 @@ class QToolBar;
 
 namespace zelk {
 
+class BoardTarget;
 class HelpViewer;
+class SerialBytePort;
 
 class frmMain : public QMainWindow, public ViewHooks, public Notifier {
     Q_OBJECT
@@ -98,6 +100,9 @@ public:
     AppSettings& settings() { return settings_; }
     SettingsStore& store() { return *store_; }
     QSerialPort& MSComm() { return *comm_; }
+    // The board target over MSComm, and the line as it sees it.
+    BoardTarget& board() { return *board_; }
+    SerialBytePort& serialLine() { return *serial_; }
     QTimer* tmrComm() const { return tmrComm_; }
     QTimer* tmrRefresh() const { return tmrRefresh_; }
     bool portError() const { return portError_; }
@@ -150,8 +155,26 @@ public:
     // build has no disassembler window).
     void Menus() override;
     void mnuViewOptionsClick();
-    // Simulator mode for this run only (command line); not saved.
+    // Simulator or board mode for this run only (command line); not saved.
     void forceSimulator();
+    void forceBoard();
+    // Uses this serial device for this run only (command line) and reopens
+    // the port on it; the stored port is kept.
+    void usePortDevice(const QString& device);
+    // The port's notification handler: received data at the threshold
+    // (the board's output, its reset notice). CTS changes are polled by
+    // tmrComm, as the port has no notification for them.
+    void MSCommOnComm();
+    // The reset notice "BBB": PC from the reset vector, the display thawed,
+    // status "HC11 Board: Ready (Reset)".
+    void boardResetNotice();
+
+signals:
+    // The board program's output bytes for the serial terminal, sent only
+    // while the View menu item Serial Terminal is checked.
+    void serialTerminalData(const QByteArray& bytes);
+
+public:
     // Shows the window in the stored state (maximized by default).
     void showAsStored();
     // Whether a Play or Animate loop is running.
@@ -178,6 +201,9 @@ private:
     void tmrRefreshTick();
     void flushCpuWindow();
     void tmrCommTick();
+    // A block taken from the port: the reset notice at its end handled, the
+    // rest to the serial terminal when it is shown.
+    void receivedBlock(QByteArray bytes);
     int helpContextOfFocus() const;
     QRect clientRectPx() const;
 
@@ -212,6 +238,12 @@ private:
     bool tmrCommWasActive_ = false;
     bool tmrRefreshWasActive_ = false;
     bool forceSimulator_ = false;
+    bool forceBoard_ = false;
+    QString portOverride_;
+    std::unique_ptr<SerialBytePort> serial_;
+    std::unique_ptr<BoardTarget> board_;
+    int commSeen_ = 0;      // tmrComm: waiting count at the previous tick
+    bool ctsSeen_ = false;  // tmrComm: CTS state at the previous tick
     bool storedSimEnabled_ = false;
     bool modeApplied_ = false;
     WindowState initialState_ = WindowState::Maximized;

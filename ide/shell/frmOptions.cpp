@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSerialPortInfo>
 #include <QVBoxLayout>
 
 namespace zelk {
@@ -65,13 +66,26 @@ frmOptions::frmOptions(const AppSettings& current, QWidget* parent)
     lbPort->setBuddy(cbComPort_);
     lbDevice_ = new QLabel;
     lbDevice_->setObjectName(QStringLiteral("lbDevice"));
-    txtDevice_ = new QLineEdit;
+    // The machine's serial devices to pick from, or any path typed in (a
+    // pseudo-terminal such as zelk-board's /dev/pts/N); empty = the device
+    // of the COM port above.
+    cbDevice_ = new QComboBox;
+    cbDevice_->setObjectName(QStringLiteral("cbDevice"));
+    cbDevice_->setEditable(true);
+    cbDevice_->setInsertPolicy(QComboBox::NoInsert);
+    cbDevice_->addItem(QString());
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        cbDevice_->addItem(info.systemLocation());
+        if (!info.description().isEmpty())
+            cbDevice_->setItemData(cbDevice_->count() - 1, info.description(), Qt::ToolTipRole);
+    }
+    txtDevice_ = cbDevice_->lineEdit();
     txtDevice_->setObjectName(QStringLiteral("txtDevice"));
     txtDevice_->setPlaceholderText(QStringLiteral("device of the port chosen above"));
-    txtDevice_->setToolTip(QStringLiteral("A serial device path (e.g. /dev/ttyUSB0 or a pseudo-terminal) "
-                                          "used instead of the COM port's device"));
+    cbDevice_->setToolTip(QStringLiteral("A serial device of this machine, or a typed path (e.g. /dev/ttyUSB0 "
+                                         "or a pseudo-terminal), used instead of the COM port's device"));
     auto* lbDev = new QLabel(QStringLiteral("De&vice:"));
-    lbDev->setBuddy(txtDevice_);
+    lbDev->setBuddy(cbDevice_);
 
     chSimEnabled_ = new QCheckBox(QStringLiteral("Simulator"));
     chSimEnabled_->setObjectName(QStringLiteral("chSimEnabled"));
@@ -98,7 +112,7 @@ frmOptions::frmOptions(const AppSettings& current, QWidget* parent)
     port->addWidget(cbComPort_, 0, 1);
     port->addWidget(lbDevice_, 0, 2);
     port->addWidget(lbDev, 1, 0);
-    port->addWidget(txtDevice_, 1, 1, 1, 2);
+    port->addWidget(cbDevice_, 1, 1, 1, 2);
     port->setColumnStretch(2, 1);
 
     auto* buttons = new QHBoxLayout;

@@ -1,6 +1,6 @@
 // frmOptions: the Options dialog. Target mode (simulator check box), the
-// serial port (COM 1-4, each mapped to a device of this machine, or a typed
-// device path), and the editor and printer fonts. Works on copies of the
+// serial port (COM 1-4, each mapped to a device of this machine, or one of
+// the machine's serial devices or a typed device path), and the editor and printer fonts. Works on copies of the
 // settings; the caller applies them when the dialog is accepted.
 #pragma once
 
@@ -44,7 +44,8 @@ private:
     AppSettings work_;
     QComboBox* cbComPort_;
     QLabel* lbDevice_;
-    QLineEdit* txtDevice_;
+    QComboBox* cbDevice_;
+    QLineEdit* txtDevice_;  // cbDevice_'s edit field
     QCheckBox* chSimEnabled_;
     QLabel* lbSName_;
     QLabel* lbSStyle_;

@@ -1,9 +1,11 @@
 // zelk: the ZELK program.
 //
-//   zelk [--simulator] [FILE.asm | FILE.s19]
+//   zelk [--simulator | --board] [--port DEVICE] [FILE.asm | FILE.s19]
 //
-// --simulator runs in simulator mode this time without changing the stored
-// setting. A .s19 file is loaded into the target with PC from its reset
+// --simulator and --board choose the target mode this time without changing
+// the stored setting; --port opens the board's serial line on DEVICE (a
+// serial device or a pseudo-terminal such as zelk-board's /dev/pts/N) for
+// this run, leaving the stored port as it is. A .s19 file is loaded into the target with PC from its reset
 // vector; a source file opens in an editor (or, without one, its .s19
 // sibling is loaded).
 #include "shell/frmMain.h"
@@ -12,6 +14,8 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QTimer>
+
+#include <cstdio>
 
 int main(int argc, char* argv[])
 {
@@ -25,6 +29,12 @@ int main(int argc, char* argv[])
     cl.addVersionOption();
     QCommandLineOption sim(QStringLiteral("simulator"), QStringLiteral("Use the simulator for this run."));
     cl.addOption(sim);
+    QCommandLineOption boardMode(QStringLiteral("board"), QStringLiteral("Use the board for this run."));
+    cl.addOption(boardMode);
+    QCommandLineOption port(QStringLiteral("port"),
+                            QStringLiteral("Open the board's serial line on this device for this run."),
+                            QStringLiteral("DEVICE"));
+    cl.addOption(port);
     cl.addPositionalArgument(QStringLiteral("file"), QStringLiteral("An .asm source or an .s19 program."),
                              QStringLiteral("[FILE]"));
     cl.process(app);
@@ -34,9 +44,18 @@ int main(int argc, char* argv[])
     for (const QString& f : cl.positionalArguments())
         files << QFileInfo(f).absoluteFilePath();
 
+    if (cl.isSet(sim) && cl.isSet(boardMode)) {
+        std::fprintf(stderr, "zelk: --simulator and --board exclude each other\n");
+        return 2;
+    }
+
     zelk::frmMain w;
+    if (cl.isSet(port))
+        w.usePortDevice(cl.value(port));
     if (cl.isSet(sim))
         w.forceSimulator();
+    if (cl.isSet(boardMode))
+        w.forceBoard();
     w.showAsStored();
     if (!files.isEmpty()) {
         const QString f = files.first();

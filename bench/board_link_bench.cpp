@@ -1,0 +1,165 @@
+// The board link's own speed, measured against zelk-board at 38400 baud:
+//  - programming: one program frame per record, records of 16, 32 and 252
+//    data bytes; bytes/s next to the protocol's bound for the record size,
+//    data / (frame bytes + reply byte) x baud / 10;
+//  - a full 8 KB download (erase, 32-byte records, reset vector);
+//  - the CPU time (user + system) the IDE uses while a silent board lets a
+//    100 ms reply window pass.
+//
+//   board_link_bench [--baud N]
+#include "BoardProcess.h"
+
+#include "link/AccessLayer.h"
+#include "link/BoardTarget.h"
+#include "link/SRecordLoader.h"
+#include "link/ui/SerialBytePort.h"
+
+#include <QCoreApplication>
+#include <QSerialPort>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+using namespace zelk;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+struct PrintingNotifier : Notifier {
+    int count = 0;
+    void message(std::string caption, std::string text, MessageIcon) override
+    {
+        ++count;
+        std::printf("  message: %s | %s\n", caption.c_str(), text.c_str());
+    }
+};
+
+double cpuSeconds()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
+
+std::string s19Of(int32_t base, const std::vector<uint8_t>& data, int perRecord)
+{
+    std::string out;
+    char buf[16];
+    for (size_t off = 0; off < data.size(); off += static_cast<size_t>(perRecord)) {
+        const int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(perRecord), data.size() - off));
+        const int32_t a = base + static_cast<int32_t>(off);
+        unsigned sum = static_cast<unsigned>(n + 3) + static_cast<unsigned>(a >> 8) + static_cast<unsigned>(a & 0xFF);
+        std::snprintf(buf, sizeof buf, "S1%02X%04X", n + 3, a);
+        out += buf;
+        for (int i = 0; i < n; ++i) {
+            sum += data[off + static_cast<size_t>(i)];
+            std::snprintf(buf, sizeof buf, "%02X", data[off + static_cast<size_t>(i)]);
+            out += buf;
+        }
+        std::snprintf(buf, sizeof buf, "%02X\n", ~sum & 0xFF);
+        out += buf;
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    int baud = 38400;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--baud") == 0)
+            baud = std::atoi(argv[i + 1]);
+
+    test::BoardProcess board({"--baud", std::to_string(baud)});
+    if (!board.started()) {
+        std::fprintf(stderr, "board_link_bench: %s\n", board.error().c_str());
+        return 1;
+    }
+    QSerialPort serial;
+    serial.setPortName(QString::fromStdString(board.ptyPath()));
+    SerialBytePort port(serial);
+    port.setBaudRate(baud);
+    std::string error;
+    if (!port.open(error)) {
+        std::fprintf(stderr, "board_link_bench: %s\n", error.c_str());
+        return 1;
+    }
+    PrintingNotifier notes;
+    AccessLayer link(&notes);
+    BoardTarget target(link, port);
+    link.setBoard(&target);
+    link.setMode(TargetMode::Board);
+    link.setLinkReady(true);
+
+    std::printf("board link at %d baud on %s\n", baud, board.ptyPath().c_str());
+    link.FlashErase();
+
+    // Programming speed by record size.
+    for (int n : {16, 32, 252}) {
+        std::vector<uint8_t> data(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i)
+            data[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 7);
+        const int records = std::max(8, 4096 / n);
+        link.FlashErase();
+        const auto t0 = Clock::now();
+        for (int r = 0; r < records; ++r)
+            link.Programm(0xE000 + (r * n) % 0x1F00, data.data(), n);
+        const double s = seconds(t0, Clock::now());
+        const double rate = records * n / s;
+        const double bound = static_cast<double>(n) / (n + 5 + 1) * baud / 10.0;
+        std::printf("  program %3d-byte records: %8.0f bytes/s, bound %8.0f bytes/s, %5.1f%% of it\n", n, rate,
+                    bound, 100.0 * rate / bound);
+    }
+
+    // A full 8 KB download as the Download command does it.
+    {
+        std::vector<uint8_t> flash(0x2000);
+        for (size_t i = 0; i < flash.size(); ++i)
+            flash[i] = static_cast<uint8_t>(i * 13 + 5);
+        const std::string text = s19Of(0xE000, flash, 32);
+        const uint64_t f0 = target.counters().frames;
+        const auto t0 = Clock::now();
+        const DownloadResult r = DownloadText(link, text);
+        const double s = seconds(t0, Clock::now());
+        std::vector<uint8_t> back;
+        link.InBytes(0xE000, back, 0x2000);
+        int mismatched = 0;
+        for (size_t i = 0; i < flash.size() && i < back.size(); ++i)
+            mismatched += back[i] != flash[i];
+        std::printf("  8 KB download (32-byte records, erase included): %.2f s, %.0f bytes/s, %llu frames, "
+                    "%d bytes mismatched, ok=%d\n",
+                    s, r.bytes / s, static_cast<unsigned long long>(target.counters().frames - f0), mismatched,
+                    r.downloadOK);
+    }
+
+    // CPU time while a silent board lets the 100 ms window pass.
+    board.command("cts off");
+    const int rounds = 10;
+    const double c0 = cpuSeconds();
+    const auto t0 = Clock::now();
+    for (int i = 0; i < rounds; ++i) {
+        uint8_t v = 0;
+        link.setLinkReady(true);
+        link.InByte(0x0000, v);
+    }
+    const double wall = seconds(t0, Clock::now()) / rounds;
+    const double cpu = (cpuSeconds() - c0) / rounds;
+    std::printf("  silent board: %.1f ms per failed read, CPU %.2f ms of it (%.1f%%)\n", wall * 1e3, cpu * 1e3,
+                100.0 * cpu / wall);
+    board.command("cts on");
+    std::printf("  frames %llu, no response %llu, invalid %llu\n",
+                static_cast<unsigned long long>(target.counters().frames),
+                static_cast<unsigned long long>(target.counters().noResponse),
+                static_cast<unsigned long long>(target.counters().invalid));
+    return 0;
+}
