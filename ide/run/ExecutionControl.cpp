@@ -244,13 +244,17 @@ void ExecutionControl::makeStepBoard()
             regs.PC = newPC;
             link_.setLinkReady(link_.target().step(regs, slot, stepKind));
         }
-        if (!playRunning)
-            boardWindowIntact_ = false;
         if (!link_.linkReady()) {
+            boardWindowIntact_ = false;
             hooks.ClockCountUpdate();
             return;
         }
     }
+    // Outside Play the user may change memory before the next step (the
+    // memory window, a download): the next single step reads the code from
+    // the board again, whoever executed this one.
+    if (!playRunning)
+        boardWindowIntact_ = false;
     if (stopFlag || animateRunning) {
         hooks.Refresh();
     } else if (playRunning) {

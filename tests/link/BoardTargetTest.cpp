@@ -155,7 +155,7 @@ TEST_F(BoardTargetTest, InByteReadsOneByteIn100Ms)
 
 TEST_F(BoardTargetTest, InCpuLoadsTheSaveArea)
 {
-    const uint8_t area[9] = {0x01, 0x02, 0x30, 0x40, 0x50, 0x60, 0x00, 0xF0, 0x85};
+    const uint8_t area[9] = {0x01, 0x02, 0x30, 0x40, 0x50, 0x60, 0x00, 0xF0, 0x89};
     std::copy(area, area + 9, port.mem.begin());
     link.InCPU();
     EXPECT_EQ(link.regs.A, 0x01);
@@ -163,7 +163,7 @@ TEST_F(BoardTargetTest, InCpuLoadsTheSaveArea)
     EXPECT_EQ(link.regs.IX, 0x3040);
     EXPECT_EQ(link.regs.IY, 0x5060);
     EXPECT_EQ(link.regs.SP, 0x00F0);
-    EXPECT_EQ(link.regs.CCR, 0x85);
+    EXPECT_EQ(link.regs.CCR, 0x89);
     EXPECT_TRUE(link.regs.C);
     EXPECT_TRUE(link.regs.N);
     EXPECT_TRUE(link.regs.S);

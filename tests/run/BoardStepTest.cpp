@@ -153,3 +153,52 @@ TEST_F(BoardStepTest, CodeIsReadAgainBeforeEachSingleStep)
 }
 
 } // namespace
+
+TEST_F(BoardStepTest, SingleStepAfterABranchReadsCodeChangedMeanwhile)
+{
+    loadBoard(0xC000, {0x20, 0x00, 0x86, 0x11});  // BRA $C002; LDAA #$11
+    link.regs.PC = 0xC000;
+    control.StepInto();  // taken: the IDE moves PC, nothing is sent
+    ASSERT_EQ(link.regs.PC, 0xC002);
+    loadBoard(0xC002, {0xC6, 0x22});  // the user writes LDAB #$22 there
+    control.StepInto();
+    ASSERT_EQ(board.slots.size(), 1u);
+    EXPECT_EQ(board.slots[0], (std::array<uint8_t, 4>{0xC6, 0x22, 0x01, 0x01}));
+}
+
+TEST_F(BoardStepTest, FiveByteInstructionNotTakenIsNotSent)
+{
+    // BRSET 0,Y #$01 +$10 with the bit clear: not taken.
+    loadBoard(0xC000, {0x18, 0x1E, 0x00, 0x01, 0x10});
+    link.regs.IY = 0x0040;
+    link.regs.PC = 0xC000;
+    link.regs.A = 0x33;
+    ASSERT_TRUE(control.StepInto());
+    EXPECT_TRUE(board.slots.empty());
+    EXPECT_EQ(link.regs.PC, 0xC005);
+    EXPECT_EQ(link.regs.A, 0x33);
+    EXPECT_EQ(hooks.refresh, 1);
+}
+
+TEST_F(BoardStepTest, RtiIsDoneFromTheStack)
+{
+    loadBoard(0xC000, {0x3B});
+    // Above SP: CCR, B, A, IX, IY, PC.
+    loadBoard(0x0101, {0xC4, 0x22, 0x11, 0x33, 0x44, 0x55, 0x66, 0xC1, 0x23});
+    link.regs.SP = 0x0100;
+    link.regs.PC = 0xC000;
+    ASSERT_TRUE(control.StepInto());
+    EXPECT_TRUE(board.slots.empty());
+    EXPECT_EQ(link.regs.PC, 0xC123);
+    EXPECT_EQ(link.regs.SP, 0x0109);
+    EXPECT_EQ(link.regs.A, 0x11);
+    EXPECT_EQ(link.regs.B, 0x22);
+    EXPECT_EQ(link.regs.IX, 0x3344);
+    EXPECT_EQ(link.regs.IY, 0x5566);
+    EXPECT_EQ(link.regs.CCR, 0xC4);
+    EXPECT_TRUE(link.regs.Z);
+    // The save area follows.
+    EXPECT_EQ(board.mem[0x0006], 0x01);
+    EXPECT_EQ(board.mem[0x0007], 0x09);
+    EXPECT_EQ(board.mem[0x0000], 0x11);
+}
