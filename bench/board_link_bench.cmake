@@ -3,5 +3,5 @@
 # the CPU time the IDE spends while a silent board lets a 100 ms window pass.
 if(ZELK_BUILD_GUI AND TARGET zelkboard_testsupport)
   add_executable(board_link_bench ${CMAKE_CURRENT_LIST_DIR}/board_link_bench.cpp)
-  target_link_libraries(board_link_bench PRIVATE zelkui zelkboard_testsupport)
+  target_link_libraries(board_link_bench PRIVATE zelkui as11core zelkboard_testsupport)
 endif()

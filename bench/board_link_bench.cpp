@@ -11,6 +11,7 @@
 
 #include "link/AccessLayer.h"
 #include "link/BoardTarget.h"
+#include "Assembler.h"
 #include "link/SRecordLoader.h"
 #include "link/ui/SerialBytePort.h"
 
@@ -49,25 +50,11 @@ double cpuSeconds()
 
 double seconds(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
+// S-records of data at base, as the assembler writes them.
 std::string s19Of(int32_t base, const std::vector<uint8_t>& data, int perRecord)
 {
-    std::string out;
-    char buf[16];
-    for (size_t off = 0; off < data.size(); off += static_cast<size_t>(perRecord)) {
-        const int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(perRecord), data.size() - off));
-        const int32_t a = base + static_cast<int32_t>(off);
-        unsigned sum = static_cast<unsigned>(n + 3) + static_cast<unsigned>(a >> 8) + static_cast<unsigned>(a & 0xFF);
-        std::snprintf(buf, sizeof buf, "S1%02X%04X", n + 3, a);
-        out += buf;
-        for (int i = 0; i < n; ++i) {
-            sum += data[off + static_cast<size_t>(i)];
-            std::snprintf(buf, sizeof buf, "%02X", data[off + static_cast<size_t>(i)]);
-            out += buf;
-        }
-        std::snprintf(buf, sizeof buf, "%02X\n", ~sum & 0xFF);
-        out += buf;
-    }
-    return out;
+    return as11::formatSRecords({as11::Segment{static_cast<uint16_t>(base), data}}, static_cast<uint16_t>(base),
+                                "test", static_cast<size_t>(perRecord));
 }
 
 } // namespace

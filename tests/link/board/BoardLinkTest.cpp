@@ -5,6 +5,7 @@
 // 10,000 random frames, and each fault the board can inject.
 #include "BoardLinkSupport.h"
 
+#include "Assembler.h"
 #include "link/SRecordLoader.h"
 #include "shell/frmMain.h"
 
@@ -100,26 +101,11 @@ TEST(BoardLink, EveryAccessOperation)
     EXPECT_TRUE(link.linkReady());
 }
 
-std::string s19Of(int32_t base, const Bytes& data, int perRecord)
+// S-records of data at base, as the assembler writes them.
+std::string s19Of(int32_t base, const std::vector<uint8_t>& data, int perRecord)
 {
-    std::string out = "S0030000FC\n";
-    char buf[16];
-    for (size_t off = 0; off < data.size(); off += static_cast<size_t>(perRecord)) {
-        const int n = static_cast<int>(std::min<size_t>(static_cast<size_t>(perRecord), data.size() - off));
-        const int32_t a = base + static_cast<int32_t>(off);
-        unsigned sum = static_cast<unsigned>(n + 3) + static_cast<unsigned>(a >> 8) + static_cast<unsigned>(a & 0xFF);
-        std::snprintf(buf, sizeof buf, "S1%02X%04X", n + 3, a);
-        out += buf;
-        for (int i = 0; i < n; ++i) {
-            const uint8_t b = data[off + static_cast<size_t>(i)];
-            sum += b;
-            std::snprintf(buf, sizeof buf, "%02X", b);
-            out += buf;
-        }
-        std::snprintf(buf, sizeof buf, "%02X\n", ~sum & 0xFF);
-        out += buf;
-    }
-    return out + "S9030000FC\n";
+    return as11::formatSRecords({as11::Segment{static_cast<uint16_t>(base), data}}, static_cast<uint16_t>(base),
+                                "test", static_cast<size_t>(perRecord));
 }
 
 TEST(BoardLink, FullFlashDownloadReadsBack)
