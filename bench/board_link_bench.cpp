@@ -1,7 +1,11 @@
 // The board link's own speed, measured against zelk-board at 38400 baud:
 //  - programming: one program frame per record, records of 16, 32 and 252
 //    data bytes; bytes/s next to the protocol's bound for the record size,
-//    data / (frame bytes + reply byte) x baud / 10;
+//    data / (frame bytes + reply byte) x baud / 10. zelk-board paces only
+//    its replies (a pseudo-terminal carries the IDE's frames at once), so
+//    the bench also times the IDE's own gap between a reply's arrival and
+//    the next frame, and gives the rate a line paced both ways would reach
+//    with that gap: data / ((frame + reply) x 10 / baud + gap);
 //  - a full 8 KB download (erase, 32-byte records, reset vector);
 //  - the CPU time (user + system) the IDE uses while a silent board lets a
 //    100 ms reply window pass.
@@ -38,6 +42,54 @@ struct PrintingNotifier : Notifier {
         ++count;
         std::printf("  message: %s | %s\n", caption.c_str(), text.c_str());
     }
+};
+
+// Passes everything to the real line and times the IDE's side: from a wait
+// that returned with the reply to the next send.
+class TimingPort final : public BytePort {
+public:
+    explicit TimingPort(BytePort& line) : line_(line) {}
+    bool isOpen() const override { return line_.isOpen(); }
+    bool open(std::string& e) override { return line_.open(e); }
+    bool cts() override { return line_.cts(); }
+    int waiting() override { return line_.waiting(); }
+    void discard() override { line_.discard(); }
+    void send(const uint8_t* d, size_t n) override
+    {
+        if (replied_) {
+            gap += Clock::now() - lastReply_;
+            ++gaps;
+            replied_ = false;
+        }
+        line_.send(d, n);
+    }
+    std::vector<uint8_t> take(int n) override { return line_.take(n); }
+    std::vector<uint8_t> peek() override { return line_.peek(); }
+    bool waitFor(int count, int ms, bool ev) override
+    {
+        const bool ok = line_.waitFor(count, ms, ev);
+        if (ok) {
+            lastReply_ = Clock::now();
+            replied_ = true;
+        }
+        return ok;
+    }
+    void setThreshold(int n) override { line_.setThreshold(n); }
+    int threshold() const override { return line_.threshold(); }
+    void reset()
+    {
+        gap = {};
+        gaps = 0;
+        replied_ = false;
+    }
+
+    Clock::duration gap{};
+    int gaps = 0;
+
+private:
+    BytePort& line_;
+    Clock::time_point lastReply_;
+    bool replied_ = false;
 };
 
 double cpuSeconds()
@@ -83,7 +135,8 @@ int main(int argc, char** argv)
     }
     PrintingNotifier notes;
     AccessLayer link(&notes);
-    BoardTarget target(link, port);
+    TimingPort timing(port);
+    BoardTarget target(link, timing);
     link.setBoard(&target);
     link.setMode(TargetMode::Board);
     link.setLinkReady(true);
@@ -98,14 +151,19 @@ int main(int argc, char** argv)
             data[static_cast<size_t>(i)] = static_cast<uint8_t>(i * 7);
         const int records = std::max(8, 4096 / n);
         link.FlashErase();
+        timing.reset();
         const auto t0 = Clock::now();
         for (int r = 0; r < records; ++r)
             link.Programm(0xE000 + (r * n) % 0x1F00, data.data(), n);
         const double s = seconds(t0, Clock::now());
         const double rate = records * n / s;
-        const double bound = static_cast<double>(n) / (n + 5 + 1) * baud / 10.0;
-        std::printf("  program %3d-byte records: %8.0f bytes/s, bound %8.0f bytes/s, %5.1f%% of it\n", n, rate,
-                    bound, 100.0 * rate / bound);
+        const double lineTime = (n + 5 + 1) * 10.0 / baud;
+        const double bound = n / lineTime;
+        const double gap = std::chrono::duration<double>(timing.gap).count() / std::max(1, timing.gaps);
+        const double paced = n / (lineTime + gap);
+        std::printf("  program %3d-byte records: %8.0f bytes/s here; bound %6.0f bytes/s; IDE gap %6.1f us per "
+                    "frame -> %6.0f bytes/s on a line paced both ways, %5.1f%% of the bound\n",
+                    n, rate, bound, gap * 1e6, paced, 100.0 * paced / bound);
     }
 
     // A full 8 KB download as the Download command does it.
