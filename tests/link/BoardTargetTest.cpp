@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <random>
 
 using namespace zelk;
 using namespace zelk::test;
@@ -461,6 +462,57 @@ TEST_F(BoardTargetTest, CountersRecordFramesAndFaults)
     EXPECT_EQ(board.counters().noResponse, 1u);
     EXPECT_EQ(board.counters().invalid, 1u);
     EXPECT_EQ(board.counters().bytesSent, 15u);
+}
+
+TEST_F(BoardTargetTest, LineNoiseNeverCorruptsState)
+{
+    // Random replies of random length for random operations: each either
+    // passes every check or fails with exactly one message, and a failure
+    // leaves the register record and the working copies as they were.
+    std::mt19937 rng(2026);
+    for (int a = 0; a < 0x10000; ++a)
+        port.mem[static_cast<size_t>(a)] = static_cast<uint8_t>(a);
+    port.mangle = [&rng](std::vector<uint8_t>& reply) {
+        if (rng() % 2 == 0)
+            return;  // half the replies are left good
+        const size_t n = rng() % (reply.size() + 3);
+        reply.resize(n);
+        for (auto& b : reply)
+            if (rng() % 3 == 0)
+                b = static_cast<uint8_t>(rng());
+    };
+    int failures = 0;
+    for (int i = 0; i < 3000; ++i) {
+        notifier.messages.clear();
+        link.setLinkReady(true);
+        const CpuRegisters before = link.regs;
+        const auto stackBefore = link.stackBuffer;
+        const auto codeBefore = link.codeWindow.bytes;
+        switch (rng() % 4) {
+        case 0: link.InCPU(); break;
+        case 1: link.regs.SP = static_cast<int32_t>(rng() & 0xFFFF); link.InStack(); break;
+        case 2: link.codeWindow.base = static_cast<int32_t>(rng() & 0xFF00); link.InProgram(); break;
+        default: {
+            const uint8_t slot[5] = {0x01, 0x01, 0x01, 0x01, 0x01};
+            board.step(link.regs, slot, StepKind::StepInto);
+            break;
+        }
+        }
+        if (notifier.messages.empty()) {
+            EXPECT_TRUE(link.linkReady());
+            continue;
+        }
+        ++failures;
+        ASSERT_EQ(notifier.messages.size(), 1u);
+        EXPECT_FALSE(link.linkReady());
+        EXPECT_EQ(link.regs.A, before.A);
+        EXPECT_EQ(link.regs.CCR, before.CCR);
+        EXPECT_EQ(link.regs.IX, before.IX);
+        EXPECT_EQ(link.stackBuffer, stackBefore);
+        EXPECT_EQ(link.codeWindow.bytes, codeBefore);
+        EXPECT_EQ(port.waiting(), 0);  // the noise was discarded
+    }
+    EXPECT_GT(failures, 500);
 }
 
 } // namespace

@@ -110,8 +110,10 @@ public:
             break;
         case 'S': {
             // Echo the registers with A incremented: the step "did" something.
-            reply.push_back('s');
-            reply.insert(reply.end(), f.begin() + 1, f.begin() + 10);
+            if (f.size() < 15)
+                return;
+            reply.assign(f.begin(), f.begin() + 10);
+            reply[0] = 's';
             reply[1] = static_cast<uint8_t>(reply[1] + 1);
             reply.push_back(board::checksum(reply.data() + 1, reply.size() - 1));
             break;
@@ -119,6 +121,8 @@ public:
         default:
             return;
         }
+        if (mangle)
+            mangle(reply);
         const Fault fl = fault;
         fault = Fault::None;
         switch (fl) {
@@ -141,6 +145,8 @@ public:
     std::vector<WaitCall> waits;
     std::vector<int> thresholds;
     std::function<void()> onWait;
+    // Rewrites every reply before it is queued (random line noise).
+    std::function<void(std::vector<uint8_t>&)> mangle;
     Fault fault = Fault::None;
     bool opened = true, canOpen = true, ctsOn = true;
     int openCalls = 0, discards = 0, thr = 6;

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <random>
@@ -323,6 +324,51 @@ TEST(BoardLink, PlayStopsAtABreakpoint)
     EXPECT_EQ(s.link.regs.PC, 0x2007);
     EXPECT_EQ(s.link.regs.A, 5);
     EXPECT_EQ(s.breakpoints.count(), 1);
+    EXPECT_TRUE(s.notifier.messages.empty());
+}
+
+TEST(BoardLink, AnimateStepsToABreakpoint)
+{
+    BoardSession s;
+    ASSERT_BOARD(s);
+    // $2000: LDAB #3; loop: DECB; BNE loop; NOP
+    s.put(0x2000, {0xC6, 0x03, 0x5A, 0x26, 0xFD, 0x01});
+    s.link.regs.PC = 0x2000;
+    s.breakpoints.append(0x2005);
+    const StopReason r = s.control.Animate({}, 1);
+    EXPECT_EQ(r, StopReason::Breakpoint);
+    EXPECT_EQ(s.link.regs.PC, 0x2005);
+    EXPECT_EQ(s.link.regs.B, 0);
+    EXPECT_GE(s.hooks.refresh, 7);  // every Animate step refreshes the windows
+    EXPECT_TRUE(s.notifier.messages.empty());
+}
+
+TEST(BoardLink, ResetEndsAStepOverThatNeverReturns)
+{
+    BoardSession s({"--baud", "0", "--step-limit", "2000000000"});
+    ASSERT_BOARD(s);
+    // $2000: JSR $2100.  $2100: BRA * (the subroutine never returns).
+    s.put(0x2000, {0xBD, 0x21, 0x00});
+    s.put(0x2100, {0x20, 0xFE});
+    s.link.regs.PC = 0x2000;
+    s.link.regs.SP = 0x01F0;
+    // The wait lets events run: a timer resets the board meanwhile.
+    bool resetSent = false;
+    s.hooks.onEvents = nullptr;
+    QTimer::singleShot(300, [&] { resetSent = !s.process.command("reset").empty(); });
+    s.control.StepOver();
+    EXPECT_TRUE(resetSent);
+    EXPECT_FALSE(s.link.linkReady());
+    ASSERT_EQ(s.notifier.messages.size(), 1u);
+    EXPECT_EQ(s.notifier.messages[0].text, "No Response from M68HC11 Board !");
+    // The notice waits for the port's notification handler.
+    const std::vector<uint8_t> waiting = s.port.peek();
+    EXPECT_TRUE(board::endsWithResetNotice(waiting.data(), waiting.size()));
+    // The board answers again.
+    s.notifier.messages.clear();
+    uint8_t v = 0;
+    s.link.InByte(0x2100, v);
+    EXPECT_EQ(v, 0x20);
     EXPECT_TRUE(s.notifier.messages.empty());
 }
 
