@@ -151,6 +151,29 @@ KORVEX_INLINE uint8_t unary(Cpu& c, uint8_t x, uint8_t vSource)
     }
 }
 
+// DAA: corrects A after an addition of two BCD bytes (ADDA, ADCA, ABA) to
+// the BCD sum, from C, H and the two digits of A as the manual's DAA table
+// gives them: $06 when the low digit is above 9 or H is set, $60 when C is
+// set, the high digit is above 9, or it is 9 with a low digit above 9. C is
+// set when $60 was added and kept otherwise (a set C stays set); N and Z come
+// from the result. V is undefined after DAA on the CPU: it keeps its value,
+// and H is not affected.
+KORVEX_INLINE void daa(Cpu& c)
+{
+    const auto x = static_cast<uint8_t>(c.a);
+    const unsigned hi = x >> 4, lo = x & 0xF;
+    const bool carry = (c.ccr & FlagC) != 0;
+    unsigned adjust = 0;
+    if (lo > 9 || (c.ccr & FlagH))
+        adjust |= 0x06;
+    const bool carryOut = carry || hi > 9 || (hi == 9 && lo > 9);
+    if (carryOut)
+        adjust |= 0x60;
+    const auto r = static_cast<uint8_t>(x + adjust);
+    c.a = r;
+    setFlags(c, FlagN | FlagZ | FlagC, static_cast<uint8_t>(nz8(r) | (carryOut ? FlagC : 0)));
+}
+
 // True for the low nibbles of $40-$7F that hold an instruction.
 constexpr bool isUnary(unsigned op)
 {

@@ -35,12 +35,11 @@ struct MemoryPort {
     KorvexWriteMemory writeFn = writeNothing;
     void* user = nullptr;
 
-    // Addresses are formed without wrap-around (index + offset up to $100FE,
-    // SP - 1 down to -1); anything outside $0000-$FFFF reaches the host as 0.
-    KORVEX_INLINE static int32_t busAddress(int32_t address)
-    {
-        return static_cast<uint32_t>(address) > 0xFFFFu ? 0 : address;
-    }
+    // The CPU's address bus is 16 bits wide: an address formed beyond $FFFF
+    // (index + offset up to $100FE, the second byte of a word at $FFFF, a
+    // pull past the top) or below 0 (a push at SP = 0) reaches the host as
+    // its low 16 bits, as the host's own memory image wraps.
+    KORVEX_INLINE static int32_t busAddress(int32_t address) { return address & 0xFFFF; }
 
     // The value cell starts as the low 16 bits of the address sent, so a host
     // that leaves it alone makes the read return the address's low byte.

@@ -27,14 +27,14 @@ struct PageInfo {
     static constexpr bool compareD = Page == 0x1A || Page == 0xCD;  // $x3 of A-group is CPD
 };
 
-// Which second bytes each page defines. Page 1 leaves its gaps, TEST and DAA
+// Which second bytes each page defines. Page 1 leaves its gaps and TEST
 // empty; the prefix bytes themselves are dispatched before exec is reached.
 constexpr bool isDefined(unsigned page, unsigned op)
 {
     const unsigned hi = op >> 4, lo = op & 0xF;
     switch (page) {
     case 0:
-        if (op == 0x00 || op == 0x19 || op == 0x18 || op == 0x1A || op == 0xCD)
+        if (op == 0x00 || op == 0x18 || op == 0x1A || op == 0xCD)
             return false;
         if (hi >= 4 && hi <= 7)
             return isUnary(lo) || (hi >= 6 && lo == 0xE);
@@ -79,7 +79,9 @@ struct Ops {
 
     KORVEX_INLINE static uint16_t imm16(const Cpu& c) { return static_cast<uint16_t>(c.in[p] << 8 | c.in[p + 1]); }
 
-    // Effective address, computed without wrap-around.
+    // Effective address. An indexed address wraps to 16 bits as on the
+    // CPU's address bus, so a jump or call through it lands where a data
+    // access at it would.
     template <Mode M>
     KORVEX_INLINE static int32_t ea(Cpu& c)
     {
@@ -89,7 +91,7 @@ struct Ops {
         else if constexpr (M == Mode::Extended)
             return imm16(c);
         else
-            return indexReg(c) + c.in[p];
+            return (indexReg(c) + c.in[p]) & 0xFFFF;
     }
 
     template <Mode M>
@@ -332,7 +334,7 @@ struct Ops {
         constexpr uint32_t inherent = p - 1;
 
         if constexpr (!isDefined(Page, Op)) {
-            // TEST, DAA, undefined opcodes: nothing at all, not even PC.
+            // TEST and undefined opcodes: nothing at all, not even PC.
         } else if constexpr (Op >= 0x80) {
             group<Op>(c);
         } else if constexpr (hi == 4 || hi == 5) {
@@ -394,6 +396,8 @@ struct Ops {
                 c.b = move8(c, c.a);
             } else if constexpr (Op == 0x17) { // TBA
                 c.a = move8(c, c.b);
+            } else if constexpr (Op == 0x19) {
+                daa(c);
             } else if constexpr (Op == 0x1B) { // ABA
                 c.a = add8(c, c.a, c.b, 0);
             } else if constexpr (Op == 0x30) { // TSX / TSY

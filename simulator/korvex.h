@@ -29,8 +29,10 @@ typedef struct KorvexInstance KorvexInstance;
 
 /* The host stores the byte at address into *value. *value arrives holding
  * the low 16 bits of the address: a host that leaves it untouched makes the
- * read return the low byte of the address. Addresses outside $0000-$FFFF
- * are sent as 0. */
+ * read return the low byte of the address. Every address is sent as 16 bits
+ * ($0000-$FFFF): one formed beyond $FFFF (an index plus offset, the second
+ * byte of a word at $FFFF, a pull past the top of memory) or below 0 (a push
+ * at SP = 0) wraps to its low 16 bits, as on the CPU's address bus. */
 typedef void (*KorvexReadMemory)(void* user, int32_t address, int16_t* value);
 
 /* The host stores value (0..255) at address. */

@@ -281,12 +281,16 @@ TEST_F(AccessLayerTest, SimulatedStepWritesTheSaveArea)
     EXPECT_FALSE(link.regs.Z);
 }
 
-TEST_F(AccessLayerTest, IndexedAccessBeyondTheTopStaysInsideTheImage)
+TEST_F(AccessLayerTest, IndexedAccessBeyondTheTopWrapsInsideTheImage)
 {
     link.image()[0x0000] = 0x99;
+    link.image()[0x000F] = 0x3C;
     link.regs.IX = 0xFFFF;
-    execute({0xE6, 0x10});  // LDAB $10,X: Korvex sends $1000F as 0
-    EXPECT_EQ(link.regs.B, 0x99);
+    execute({0xE6, 0x10});  // LDAB $10,X: $1000F on a 16-bit bus is $000F
+    EXPECT_EQ(link.regs.B, 0x3C);
+    link.regs.B = 0x81;
+    execute({0xE7, 0x20});  // STAB $20,X: $1001F is $001F
+    EXPECT_EQ(link.image()[0x001F], 0x81);
 }
 
 // ---- Board mode ------------------------------------------------------------

@@ -6,6 +6,10 @@
 #include "code/Decoder.h"
 #include "code/Prediction.h"
 
+#include <string>
+#include <utility>
+#include <vector>
+
 using namespace zelk;
 using namespace zelk::test;
 
@@ -213,6 +217,83 @@ TEST_F(StepIntoTest, InstructionAcrossTheTopOfMemory)
     EXPECT_EQ(link.regs.A, 0x5A);
     EXPECT_EQ(link.regs.PC, 0x0001);
 }
+
+// Addresses formed beyond $FFFF wrap to 16 bits on both sides of the step:
+// what the IDE reads for its prediction (indexed jumps, BRSET operands,
+// the stack of a return) and what Korvex reads and writes for an executed
+// instruction land on the same image bytes.
+struct WrapCase {
+    const char* name;
+    std::vector<uint8_t> code;        // at $C000
+    std::vector<std::pair<int32_t, uint8_t>> memory;
+    int32_t ix, iy, sp;
+    int32_t pcAfter;
+    int a, b;                         // expected A and B (-1: not checked)
+    int32_t ixAfter;                  // expected IX (-1: not checked)
+    std::vector<std::pair<int32_t, uint8_t>> written;  // image bytes after the step
+};
+
+class WrapTest : public RunFixture, public ::testing::WithParamInterface<WrapCase> {};
+
+TEST_P(WrapTest, IdeAndKorvexAgreeAtTheTopOfMemory)
+{
+    const WrapCase& c = GetParam();
+    for (size_t i = 0; i < c.code.size(); ++i)
+        link.image()[0xC000 + i] = c.code[i];
+    for (const auto& [address, value] : c.memory)
+        link.image()[address] = value;
+    link.regs.PC = 0xC000;
+    link.regs.A = 0x5A;
+    link.regs.B = 0xA5;
+    link.regs.IX = c.ix;
+    link.regs.IY = c.iy;
+    link.regs.SP = c.sp;
+    setCCR(0);
+    ASSERT_TRUE(control.StepInto());
+    EXPECT_EQ(link.regs.PC, c.pcAfter);
+    if (c.a >= 0) {
+        EXPECT_EQ(link.regs.A, c.a);
+    }
+    if (c.b >= 0) {
+        EXPECT_EQ(link.regs.B, c.b);
+    }
+    if (c.ixAfter >= 0) {
+        EXPECT_EQ(link.regs.IX, c.ixAfter);
+    }
+    for (const auto& [address, value] : c.written)
+        EXPECT_EQ(link.image()[address], value) << "at $" << std::hex << address;
+}
+
+INSTANTIATE_TEST_SUITE_P(StepInto, WrapTest, ::testing::Values(
+    WrapCase{"LdaaIndexedXReadsLowAddress", {0xA6, 0x46}, {{0x0031, 0x77}, {0x0000, 0x12}},
+             0xFFEB, 0, 0x00FF, 0xC002, 0x77, -1, -1, {}},
+    WrapCase{"StaaIndexedYWritesLowAddress", {0x18, 0xA7, 0x20}, {},
+             0, 0xFFF0, 0x00FF, 0xC003, 0x5A, -1, -1, {{0x0010, 0x5A}}},
+    WrapCase{"LddAtTopReadsFFFFThenZero", {0xFC, 0xFF, 0xFF}, {{0xFFFF, 0x81}, {0x0000, 0x42}},
+             0, 0, 0x00FF, 0xC003, 0x81, 0x42, -1, {}},
+    WrapCase{"StdIndexedAcrossTop", {0xED, 0xFF}, {},
+             0xFF00, 0, 0x00FF, 0xC002, 0x5A, 0xA5, -1, {{0xFFFF, 0x5A}, {0x0001, 0xA5}}},
+    WrapCase{"IncIndexedPastTop", {0x6C, 0x30}, {{0x0020, 0x41}},
+             0xFFF0, 0, 0x00FF, 0xC002, -1, -1, -1, {{0x0020, 0x42}}},
+    WrapCase{"JmpIndexedXWraps", {0x6E, 0x20}, {},
+             0xFFF0, 0, 0x00FF, 0x0010, -1, -1, -1, {}},
+    WrapCase{"JmpIndexedYWraps", {0x18, 0x6E, 0x80}, {},
+             0, 0xFF90, 0x00FF, 0x0010, -1, -1, -1, {}},
+    WrapCase{"BrsetIndexedReadsLowAddress", {0x1E, 0x20, 0x81, 0x10}, {{0x0010, 0x81}},
+             0xFFF0, 0, 0x00FF, 0xC014, -1, -1, -1, {}},
+    WrapCase{"BrclrIndexedReadsLowAddress", {0x1F, 0x20, 0x81, 0x10}, {{0x0010, 0x81}},
+             0xFFF0, 0, 0x00FF, 0xC004, -1, -1, -1, {}},
+    WrapCase{"PulxAcrossTop", {0x38}, {{0xFFFF, 0x12}, {0x0000, 0x34}},
+             0, 0, 0xFFFE, 0xC001, -1, -1, 0x1234, {{0x0006, 0x00}, {0x0007, 0x00}}},
+    WrapCase{"PshxAtZero", {0x3C}, {},
+             0xBEEF, 0, 0x0000, 0xC001, -1, -1, 0xBEEF, {{0xFFFF, 0xBE}, {0x0007, 0xFE}}},
+    WrapCase{"RtsAcrossTop", {0x39}, {{0xFFFF, 0xD1}, {0x0000, 0x23}},
+             0, 0, 0xFFFE, 0xD123, -1, -1, -1, {{0x0006, 0x00}, {0x0007, 0x00}}},
+    WrapCase{"RtiAcrossTop", {0x3B},
+             {{0xFFF9, 0x00}, {0xFFFA, 0x22}, {0xFFFB, 0x11}, {0xFFFC, 0x12}, {0xFFFD, 0x34},
+              {0xFFFE, 0x56}, {0xFFFF, 0x78}, {0x0000, 0xD0}, {0x0001, 0x40}},
+             0, 0, 0xFFF8, 0xD040, 0x11, 0x22, 0x1234, {{0x0006, 0x00}, {0x0007, 0x01}}}),
+    [](const ::testing::TestParamInfo<WrapCase>& info) { return std::string(info.param.name); });
 
 // Every instruction the target executes, on each page (undefined opcodes
 // included): PC advances by the decoder's length and the clock by

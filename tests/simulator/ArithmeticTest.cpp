@@ -185,9 +185,12 @@ INSTANTIATE_TEST_SUITE_P(KorvexArithmetic, MemoryUnary, testing::Values(
     Row{.name = "DEC_idxY_overflow", .code = {0x18, 0x6A, 0x05}, .before = {.iy = 0x0100},
         .memory = {{0x0105, 0x80}}, .after = {.ccr = V, .iy = 0x0100},
         .events = {R(0x0105, 0x80), W(0x0105, 0x7F)}, .pcAfter = 0x8003},
-    Row{.name = "NEG_idxX_beyondTopGoesToZero", .code = {0x60, 0x01}, .before = {.ix = 0xFFFF},
-        .memory = {{0x0000, 0x02}}, .after = {.ccr = N | C, .ix = 0xFFFF},
-        .events = {R(0x0000, 0x02), W(0x0000, 0xFE)}, .pcAfter = 0x8002}
+    Row{.name = "NEG_idxX_beyondTopWraps", .code = {0x60, 0x10}, .before = {.ix = 0xFFFF},
+        .memory = {{0x0000, 0x7F}, {0x000F, 0x02}}, .after = {.ccr = N | C, .ix = 0xFFFF},
+        .events = {R(0x000F, 0x02), W(0x000F, 0xFE)}, .pcAfter = 0x8002},
+    Row{.name = "INC_idxY_beyondTopWraps", .code = {0x18, 0x6C, 0x30}, .before = {.iy = 0xFFE0},
+        .memory = {{0x0010, 0x7F}}, .after = {.ccr = N | V, .iy = 0xFFE0},
+        .events = {R(0x0010, 0x7F), R(0x0010, 0x7F), W(0x0010, 0x80)}, .pcAfter = 0x8003}
 ), RowName());
 
 class WordArithmetic : public testing::TestWithParam<Row> {};

@@ -84,10 +84,10 @@ TEST(KorvexInterface, UnansweredReadReturnsLowByteOfAddressSent)
     EXPECT_EQ(a, 0x34);
     cpu.Step(&a, &b, &ix, &iy, &sp, &ccr, 0xF6, 0xFF, 0xFF, 1, 1); // LDAB $FFFF
     EXPECT_EQ(b, 0xFF);
-    cpu.Step(&a, &b, &ix, &iy, &sp, &ccr, 0xA6, 0x10, 1, 1, 1); // LDAA $10,X = $1000F -> 0
-    EXPECT_EQ(a, 0x00);
-    EXPECT_EQ(rec.cellOnEntry, (std::vector<int16_t>{0x1234, -1, 0}));
-    EXPECT_EQ(rec.events, (std::vector<Event>{R(0x1234, -1), R(0xFFFF, -1), R(0, -1)}));
+    cpu.Step(&a, &b, &ix, &iy, &sp, &ccr, 0xA6, 0x10, 1, 1, 1); // LDAA $10,X = $1000F -> $000F
+    EXPECT_EQ(a, 0x0F);
+    EXPECT_EQ(rec.cellOnEntry, (std::vector<int16_t>{0x1234, -1, 0x000F}));
+    EXPECT_EQ(rec.events, (std::vector<Event>{R(0x1234, -1), R(0xFFFF, -1), R(0x000F, -1)}));
 }
 
 TEST(KorvexInterface, HostAnswerIsCutToEightBits)

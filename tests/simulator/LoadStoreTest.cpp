@@ -1,6 +1,6 @@
 // Loads, stores and register transfers in every addressing mode and on every
-// page, with the byte order of 16-bit accesses and the mapping of addresses
-// beyond $FFFF to 0.
+// page, with the byte order of 16-bit accesses and addresses beyond $FFFF
+// wrapping to their low 16 bits.
 #include "StepHarness.h"
 
 namespace korvextest {
@@ -20,9 +20,15 @@ INSTANTIATE_TEST_SUITE_P(KorvexLoadStore, Load8, testing::Values(
     Row{.name = "LDAA_idxY", .code = {0x18, 0xA6, 0xFF}, .before = {.iy = 0x1000},
         .memory = {{0x10FF, 0x99}}, .after = {.a = 0x99, .ccr = N, .iy = 0x1000},
         .events = {R(0x10FF, 0x99)}, .pcAfter = 0x8003},
-    Row{.name = "LDAB_idxX_beyondTopReadsZero", .code = {0xE6, 0xFF}, .before = {.ix = 0xFFFF},
-        .memory = {{0x0000, 0x42}, {0x00FE, 0x11}}, .after = {.b = 0x42, .ix = 0xFFFF},
-        .events = {R(0x0000, 0x42)}, .pcAfter = 0x8002},
+    Row{.name = "LDAB_idxX_beyondTopWraps", .code = {0xE6, 0xFF}, .before = {.ix = 0xFFFF},
+        .memory = {{0x0000, 0x42}, {0x00FE, 0x11}}, .after = {.b = 0x11, .ix = 0xFFFF},
+        .events = {R(0x00FE, 0x11)}, .pcAfter = 0x8002},
+    Row{.name = "LDAA_idxX_wraps", .code = {0xA6, 0x46}, .before = {.ix = 0xFFEB},
+        .memory = {{0x0000, 0x42}, {0x0031, 0x5C}}, .after = {.a = 0x5C, .ix = 0xFFEB},
+        .events = {R(0x0031, 0x5C)}, .pcAfter = 0x8002},
+    Row{.name = "LDAA_idxY_wraps", .code = {0x18, 0xA6, 0x80}, .before = {.iy = 0xFF90},
+        .memory = {{0x0010, 0x80}}, .after = {.a = 0x80, .ccr = N, .iy = 0xFF90},
+        .events = {R(0x0010, 0x80)}, .pcAfter = 0x8003},
     Row{.name = "LDAB_imm", .code = {0xC6, 0x01}, .before = {.ccr = Z},
         .after = {.b = 0x01}, .pcAfter = 0x8002},
     Row{.name = "LDAB_dir", .code = {0xD6, 0xFF}, .memory = {{0xFF, 0xC3}},
@@ -50,8 +56,8 @@ INSTANTIATE_TEST_SUITE_P(KorvexLoadStore, Store8, testing::Values(
         .after = {.b = 0x7F}, .events = {W(0x2000, 0x7F)}, .pcAfter = 0x8003},
     Row{.name = "STAB_dir", .code = {0xD7, 0x00}, .before = {.b = 0x02},
         .after = {.b = 0x02}, .events = {W(0x00, 0x02)}, .pcAfter = 0x8002},
-    Row{.name = "STAB_idxX_beyondTopWritesZero", .code = {0xE7, 0x01}, .before = {.b = 0x33, .ix = 0xFFFF},
-        .after = {.b = 0x33, .ix = 0xFFFF}, .events = {W(0x0000, 0x33)}, .pcAfter = 0x8002},
+    Row{.name = "STAB_idxX_beyondTopWraps", .code = {0xE7, 0x05}, .before = {.b = 0x33, .ix = 0xFFFF},
+        .after = {.b = 0x33, .ix = 0xFFFF}, .events = {W(0x0004, 0x33)}, .pcAfter = 0x8002},
     Row{.name = "STAB_idxY", .code = {0x18, 0xE7, 0x00}, .before = {.b = 0x00, .iy = 0x0500},
         .after = {.ccr = Z, .iy = 0x0500}, .events = {W(0x0500, 0x00)}, .pcAfter = 0x8003}
 ), RowName());
@@ -120,6 +126,18 @@ INSTANTIATE_TEST_SUITE_P(KorvexLoadStore, WordLoadStore, testing::Values(
         .events = {W(0x3000, 0x80), W(0x3001, 0x01)}, .pcAfter = 0x8002},
     Row{.name = "STD_ext_topWrapsToZero", .code = {0xFD, 0xFF, 0xFF}, .before = {.a = 0x12, .b = 0x34},
         .after = {.a = 0x12, .b = 0x34}, .events = {W(0xFFFF, 0x12), W(0x0000, 0x34)}, .pcAfter = 0x8003},
+    Row{.name = "STD_idxX_acrossTop", .code = {0xED, 0xFF}, .before = {.a = 0x56, .b = 0x78, .ix = 0xFF00},
+        .after = {.a = 0x56, .b = 0x78, .ix = 0xFF00}, .events = {W(0xFFFF, 0x56), W(0x0000, 0x78)},
+        .pcAfter = 0x8002},
+    Row{.name = "LDD_idxX_acrossTop", .code = {0xEC, 0xFF}, .before = {.ix = 0xFF00},
+        .memory = {{0xFFFF, 0x01}, {0x0000, 0x02}}, .after = {.a = 0x01, .b = 0x02, .ix = 0xFF00},
+        .events = {R(0xFFFF, 0x01), R(0x0000, 0x02)}, .pcAfter = 0x8002},
+    Row{.name = "LDX_idxY_pastTop", .code = {0xCD, 0xEE, 0xFF}, .before = {.iy = 0xFF01},
+        .memory = {{0x0000, 0x9A}, {0x0001, 0xBC}}, .after = {.ccr = N, .ix = 0x9ABC, .iy = 0xFF01},
+        .events = {R(0x0000, 0x9A), R(0x0001, 0xBC)}, .pcAfter = 0x8003},
+    Row{.name = "LDD_dir_top", .code = {0xDC, 0xFF},
+        .memory = {{0x00FF, 0x11}, {0x0100, 0x22}}, .after = {.a = 0x11, .b = 0x22},
+        .events = {R(0x0100, 0x22), R(0x00FF, 0x11)}, .pcAfter = 0x8002},
     Row{.name = "STD_dir", .code = {0xDD, 0x10}, .before = {.ccr = V},
         .after = {.ccr = Z}, .events = {W(0x10, 0x00), W(0x11, 0x00)}, .pcAfter = 0x8002},
     Row{.name = "STD_idxY", .code = {0x18, 0xED, 0x01}, .before = {.a = 0x01, .b = 0x02, .iy = 0x0100},
