@@ -52,6 +52,13 @@ SRecordStatus parseS1Record(std::string_view line, SRecord& rec)
     if ((sum & 0xFF) != 0xFF)
         return SRecordStatus::BadChecksum;
 
+    // Anything but blanks after the checksum is a fault of the file (two
+    // records run together, a line end this reader does not know): the line
+    // is refused rather than its tail silently dropped.
+    for (size_t i = 4 + 2 * static_cast<size_t>(count); i < line.size(); ++i)
+        if (line[i] != ' ' && line[i] != '\t')
+            return SRecordStatus::Malformed;
+
     rec.address = bytes[1] << 8 | bytes[2];
     rec.count = count - 3;
     for (int i = 0; i < rec.count; ++i)

@@ -27,8 +27,9 @@ enum class SRecordStatus {
 // Decodes one line (a trailing carriage return and line feed are ignored).
 // Layout: "S1", count (bytes that follow), address (2 bytes), count - 3 data
 // bytes, checksum; two hexadecimal digits (either case) per byte. Valid when
-// count + address bytes + data + checksum = $FF modulo 256. Characters
-// after the checksum are ignored. rec is filled only for a Valid record.
+// count + address bytes + data + checksum = $FF modulo 256. Blanks after
+// the checksum are allowed; any other character there makes the line
+// Malformed. rec is filled only for a Valid record.
 SRecordStatus parseS1Record(std::string_view line, SRecord& rec);
 
 } // namespace zelk

@@ -43,11 +43,21 @@ DownloadResult DownloadText(AccessLayer& link, std::string_view content, Downloa
     const size_t length = content.size();
     size_t pos = 0;
     SRecord rec;
+    bool vectorHigh = false, vectorLow = false;
     while (pos < length) {
-        size_t end = content.find('\n', pos);
-        end = (end == std::string_view::npos) ? length : end + 1;
+        // A line ends at LF, CR LF or a lone CR: files written with any of
+        // the three conventions hold one record per line.
+        size_t end = content.find_first_of("\r\n", pos);
+        size_t next = length;
+        if (end == std::string_view::npos) {
+            end = length;
+        } else {
+            next = end + 1;
+            if (content[end] == '\r' && next < length && content[next] == '\n')
+                ++next;
+        }
         const std::string_view line = content.substr(pos, end - pos);
-        pos = end;
+        pos = next;
         p.progress(static_cast<int>(static_cast<uint64_t>(pos) * 100 / length));
 
         switch (parseS1Record(line, rec)) {
@@ -58,6 +68,9 @@ DownloadResult DownloadText(AccessLayer& link, std::string_view content, Downloa
                 result.downloadOK = true;
                 ++result.records;
                 result.bytes += rec.count;
+                // Programm wraps at the top of memory like the image does.
+                vectorHigh = vectorHigh || ((0xFFFE - rec.address) & 0xFFFF) < rec.count;
+                vectorLow = vectorLow || ((0xFFFF - rec.address) & 0xFFFF) < rec.count;
             }
             break;
         case SRecordStatus::Malformed:
@@ -76,8 +89,20 @@ DownloadResult DownloadText(AccessLayer& link, std::string_view content, Downloa
         }
     }
 
+    result.resetVector = vectorHigh && vectorLow;
     link.InResetVector(link.regs.PC);
     return result;
+}
+
+void reportSkippedRecords(AccessLayer& link, const DownloadResult& result)
+{
+    if (result.skipped <= 0)
+        return;
+    const std::string count = std::to_string(result.skipped);
+    const std::string text = result.skipped == 1
+                                 ? "1 S1 record could not be read and was not loaded !"
+                                 : count + " S1 records could not be read and were not loaded !";
+    link.notifier().message("Tarvine - Download Error", text, MessageIcon::Exclamation);
 }
 
 DownloadResult DownloadFile(AccessLayer& link, const std::string& path, DownloadProgress* progress)

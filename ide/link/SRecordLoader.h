@@ -39,6 +39,7 @@ struct DownloadResult {
     int records = 0;          // valid S1 records programmed
     int skipped = 0;          // S1 lines skipped as malformed or with a bad checksum
     int32_t bytes = 0;        // data bytes programmed
+    bool resetVector = false; // the records programmed covered both bytes of $FFFE-$FFFF
 };
 
 // "Address = $" + four hex digits; n + " bytes", singular for one.
@@ -48,11 +49,19 @@ std::string downloadSizeText(int count);
 // Downloads the file at path. An unreadable file shows its error
 // description + " !" under "Tarvine - Read Error" and changes nothing; a link
 // lost at the erase shows "Can't Write to Memory !" under "Tarvine - Download
-// Error". Non-"S1" lines are skipped silently; so are bad records. Afterwards
-// the PC (link.regs.PC) is read from the reset vector $FFFE-$FFFF.
+// Error". Lines end at LF, CR LF or a lone CR. Non-"S1" lines are skipped
+// silently; so are bad records, which result.skipped counts (a record
+// followed by more than blanks on its line is bad: it would hide what
+// follows). Afterwards the PC (link.regs.PC) is read from the reset vector
+// $FFFE-$FFFF.
 DownloadResult DownloadFile(AccessLayer& link, const std::string& path, DownloadProgress* progress = nullptr);
 
 // The same for S-record text already in memory (the file's content).
 DownloadResult DownloadText(AccessLayer& link, std::string_view content, DownloadProgress* progress = nullptr);
+
+// After a download that skipped bad S1 records: tells the user how many were
+// not loaded ("Tarvine - Download Error"), so that a partly loaded program
+// is not taken for a complete one. Nothing when none was skipped.
+void reportSkippedRecords(AccessLayer& link, const DownloadResult& result);
 
 } // namespace zelk

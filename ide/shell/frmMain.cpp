@@ -795,6 +795,7 @@ bool frmMain::loadS19(const QString& path)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const DownloadResult r = DownloadFile(*access_, QFile::encodeName(path).toStdString());
     QApplication::restoreOverrideCursor();
+    reportSkippedRecords(*access_, r);
     if (!r.downloadOK)
         return false;
     setPanelText(2, QStringLiteral("Program: ") + QFileInfo(path).fileName());

@@ -9,6 +9,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 using namespace zelk;
 using namespace zelk::test;
@@ -88,6 +91,12 @@ INSTANTIATE_TEST_SUITE_P(Lines, SRecordStatusTest, ::testing::Values(
     StatusCase{"S1130000285F245F2212226A000424290008237C2B", SRecordStatus::BadChecksum},
     StatusCase{"S1130000285F245F2212226A000424290008237C29", SRecordStatus::BadChecksum},
     StatusCase{"S1130000285F245F2212226A000424290008237C2A\r\n", SRecordStatus::Valid},
+    StatusCase{"S1130000285F245F2212226A000424290008237C2A  \t", SRecordStatus::Valid},
+    // Two records run together (a line end lost): the tail is not dropped
+    // silently, the line is refused.
+    StatusCase{"S1130000285F245F2212226A000424290008237C2AS1030000FC", SRecordStatus::Malformed},
+    StatusCase{"S1130000285F245F2212226A000424290008237C2A\rS1030000FC", SRecordStatus::Malformed},
+    StatusCase{"S1030000FC x", SRecordStatus::Malformed},
     StatusCase{"S1130000285f245f2212226a000424290008237c2a", SRecordStatus::Valid},
     StatusCase{"S1030000FC", SRecordStatus::Valid}));
 
@@ -157,6 +166,125 @@ TEST_F(DownloadTest, BadRecordIsSkippedAndTheDownloadGoesOn)
     EXPECT_EQ(r.skipped, 2);
     EXPECT_EQ(link.image()[0x2000], 0);
     EXPECT_EQ(link.image()[0x2010], 3);
+    EXPECT_TRUE(notifier.messages.empty());
+}
+
+// The same three records with every line-end convention, alone and mixed:
+// each loads completely.
+struct LineEndCase {
+    const char* name;
+    std::vector<const char*> ends;  // after the first, second and third record
+};
+
+class LineEndTest : public DownloadTest, public ::testing::WithParamInterface<LineEndCase> {};
+
+TEST_P(LineEndTest, EveryRecordLoads)
+{
+    const std::vector<std::string> records = {s1(0xE000, {0x86, 0x01}), s1(0xE002, {0x8B, 0x09, 0x19}),
+                                              s1(0xFFFE, {0xE0, 0x00})};
+    std::string text = "S00600004844521B" + std::string(GetParam().ends[0]);
+    for (size_t i = 0; i < records.size(); ++i)
+        text += records[i] + GetParam().ends[i];
+    text += "S9030000FC";
+    Progress p;
+    const DownloadResult r = DownloadText(link, text, &p);
+    EXPECT_TRUE(r.downloadOK);
+    EXPECT_EQ(r.records, 3);
+    EXPECT_EQ(r.skipped, 0);
+    EXPECT_EQ(r.bytes, 7);
+    EXPECT_TRUE(r.resetVector);
+    EXPECT_EQ(link.image()[0xE001], 0x01);
+    EXPECT_EQ(link.image()[0xE004], 0x19);
+    EXPECT_EQ(link.regs.PC, 0xE000);
+    EXPECT_EQ(p.labels.size(), 3u);
+    ASSERT_FALSE(p.percents.empty());
+    EXPECT_EQ(p.percents.back(), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Download, LineEndTest, ::testing::Values(
+    LineEndCase{"Lf", {"\n", "\n", "\n"}},
+    LineEndCase{"CrLf", {"\r\n", "\r\n", "\r\n"}},
+    LineEndCase{"CrOnly", {"\r", "\r", "\r"}},
+    LineEndCase{"Mixed", {"\r", "\n", "\r\n"}},
+    LineEndCase{"LfCr", {"\n\r", "\n\r", "\n\r"}},
+    LineEndCase{"BlankLinesBetween", {"\r\r", "\n\n", "\r\n\r\n"}}),
+    [](const ::testing::TestParamInfo<LineEndCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DownloadTest, CrOnlyFileOnDiskLoadsCompletely)
+{
+    const auto path = std::filesystem::temp_directory_path() / "zelk_link_download_cr_test.s19";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << s1(0xE000, {0xAB}) << "\r" << s1(0xE010, {0xCD}) << "\r" << s1(0xFFFE, {0xE0, 0x10}) << "\r";
+    }
+    const DownloadResult r = DownloadFile(link, path.string());
+    std::filesystem::remove(path);
+    EXPECT_EQ(r.records, 3);
+    EXPECT_EQ(link.image()[0xE000], 0xAB);
+    EXPECT_EQ(link.image()[0xE010], 0xCD);
+    EXPECT_EQ(link.regs.PC, 0xE010);
+}
+
+// Which records count as setting the reset vector: both bytes of
+// $FFFE-$FFFF must come from the file.
+struct VectorCase {
+    const char* name;
+    std::vector<std::pair<int32_t, std::vector<uint8_t>>> records;
+    bool covered;
+};
+
+class ResetVectorTest : public DownloadTest, public ::testing::WithParamInterface<VectorCase> {};
+
+TEST_P(ResetVectorTest, CoverageIsReported)
+{
+    std::string text;
+    for (const auto& [address, data] : GetParam().records)
+        text += s1(address, data) + "\n";
+    const DownloadResult r = DownloadText(link, text);
+    EXPECT_EQ(r.resetVector, GetParam().covered);
+}
+
+INSTANTIATE_TEST_SUITE_P(Download, ResetVectorTest, ::testing::Values(
+    VectorCase{"None", {{0xE000, {0x01, 0x02}}}, false},
+    VectorCase{"Exact", {{0xE000, {0x01}}, {0xFFFE, {0xE0, 0x00}}}, true},
+    VectorCase{"InsideALongerRecord", {{0xFFF0, std::vector<uint8_t>(16, 0xE0)}}, true},
+    VectorCase{"HighByteOnly", {{0xFFFE, {0xE0}}}, false},
+    VectorCase{"LowByteOnly", {{0xFFFF, {0x00}}}, false},
+    VectorCase{"TwoRecords", {{0xFFFF, {0x00}}, {0xFFFE, {0xE0}}}, true},
+    VectorCase{"WrapsPastTheTop", {{0xFFFF, {0x00, 0x11}}}, false},
+    VectorCase{"BelowIt", {{0xFFFC, {0x00, 0x11}}}, false}),
+    [](const ::testing::TestParamInfo<VectorCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DownloadTest, BadChecksumOnTheVectorDoesNotCount)
+{
+    const DownloadResult r = DownloadText(link, s1(0xFFFE, {0xE0, 0x00}, 1) + "\n" + s1(0xE000, {1}) + "\n");
+    EXPECT_FALSE(r.resetVector);
+    EXPECT_EQ(r.skipped, 1);
+}
+
+TEST_F(DownloadTest, SkippedRecordsAreReportedAfterTheDownload)
+{
+    const std::string text = s1(0xE000, {1}) + s1(0xE001, {2}) + "\n" + s1(0xE002, {3}) + "\n";
+    const DownloadResult r = DownloadText(link, text);
+    EXPECT_EQ(r.records, 1);
+    EXPECT_EQ(r.skipped, 1);
+    EXPECT_EQ(link.image()[0xE000], 0xFF);  // the run-together line is refused whole
+    EXPECT_EQ(link.image()[0xE002], 3);
+    EXPECT_TRUE(notifier.messages.empty());  // the download itself stays silent
+    reportSkippedRecords(link, r);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(notifier.messages[0].caption, "Tarvine - Download Error");
+    EXPECT_EQ(notifier.messages[0].text, "1 S1 record could not be read and was not loaded !");
+
+    notifier.messages.clear();
+    DownloadResult two = r;
+    two.skipped = 2;
+    reportSkippedRecords(link, two);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(notifier.messages[0].text, "2 S1 records could not be read and were not loaded !");
+
+    notifier.messages.clear();
+    reportSkippedRecords(link, DownloadText(link, s1(0xE000, {1}) + "\n"));
     EXPECT_TRUE(notifier.messages.empty());
 }
 

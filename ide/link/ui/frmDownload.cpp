@@ -133,6 +133,8 @@ void runDownload(frmMain& m, const QString& fileName)
 {
     frmDownload dlg(m, fileName);
     dlg.exec();
+    if (!dlg.result().cancelled)
+        reportSkippedRecords(m.access(), dlg.result());
     if (!dlg.result().downloadOK)
         return;
     m.setPanelText(2, QStringLiteral("Program: ") + QFileInfo(fileName).fileName());

@@ -1,8 +1,9 @@
 // The Download command and its dialog in simulator mode: records into the
 // image with the rest of $E000-$FFFF erased, the PC from the reset vector,
-// the dialog's labels and bar, bad records skipped, breakpoints cleared and
-// the debugger windows opened, Cancel, the file dialog only while no file
-// is known, and the toolbar button that never asks.
+// the dialog's labels and bar, bad records skipped and reported, CR-only
+// line ends, breakpoints cleared and the debugger windows opened, Cancel,
+// the file dialog only while no file is known, and the toolbar button that
+// never asks.
 #include "../../editor/ui/EditorTestSupport.h"
 
 #include "editor/ui/ProgramSymbols.h"
@@ -67,7 +68,39 @@ private slots:
         QCOMPARE(m.panel(2)->text(), QStringLiteral("Program: prog.s19"));
         for (const char* v : {"mnuViewRegCPU", "mnuViewStack", "mnuViewDisassembler"})
             QVERIFY2(m.isShown(v), v);
+        // The record with the bad checksum was not loaded, and the user is told.
+        QCOMPARE(f.messages, QStringList{"Tarvine - Download Error|1 S1 record could not be read and was not loaded !"});
+    }
+
+    void aCompleteFileLoadsWithoutAMessage()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        QByteArray good = kS19;
+        good.replace("S104E0207785\n", "");
+        programFiles().downloadFileName = f.write("prog.s19", good);
+        m.runCommand("mnuFileDownload");
+        QCOMPARE(m.access().image()[0xE010], 0x3C);
+        QCOMPARE(m.panel(2)->text(), QStringLiteral("Program: prog.s19"));
         QVERIFY(f.messages.isEmpty());
+    }
+
+    // Records ended by CR alone (no LF) each load; before, the first record
+    // swallowed the rest of the file.
+    void aCrOnlyFileLoadsEveryRecord()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        QByteArray cr = kS19;
+        cr.replace("S104E0207785\n", "");
+        cr.replace('\n', '\r');
+        programFiles().downloadFileName = f.write("prog.s19", cr);
+        m.runCommand("mnuFileDownload");
+        QCOMPARE(m.access().image()[0xE001], 0x01);
+        QCOMPARE(m.access().image()[0xE010], 0x3C);
+        QCOMPARE(m.access().regs.PC, 0xE000);
+        QVERIFY(f.messages.isEmpty());
+        QVERIFY(m.isShown("mnuViewDisassembler"));
     }
 
     void cancelStopsAndSkipsTheAftermath()
