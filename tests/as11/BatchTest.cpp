@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 using as11test::readFile;
@@ -151,6 +155,73 @@ TEST_F(Batch, As11ExitStatusForUnreadableSourceAndOptions)
     EXPECT_NE(readFile(dir / "out.txt").find("Usage: as11"), std::string::npos);
     EXPECT_EQ(as11("--version"), 0);
     EXPECT_NE(readFile(dir / "out.txt").find("as11 "), std::string::npos);
+}
+
+// --help: every option the parser accepts, the number notation of the
+// source, the exit statuses, and examples that work as written.
+TEST_F(Batch, As11HelpDescribesOptionsNotationStatusesAndWorkingExamples)
+{
+    ASSERT_EQ(as11("--help"), 0);
+    const std::string help = readFile(dir / "out.txt");
+    std::vector<std::string> options, examples;
+    std::istringstream lines(help);
+    bool inOptions = false, inExamples = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line == "Options:" || line == "Example:") {
+            inOptions = line == "Options:";
+            inExamples = !inOptions;
+            continue;
+        }
+        if (line.empty())
+            inOptions = false;
+        if (inOptions && line.rfind("  -", 0) == 0) {
+            std::istringstream words(line);
+            for (std::string w; words >> w;) {
+                if (w.back() == ',')
+                    w.pop_back();
+                if (w == "FILE")  // an option's argument
+                    continue;
+                if (w[0] != '-')
+                    break;
+                options.push_back(w);
+            }
+        }
+        if (inExamples && line.rfind("  as11 ", 0) == 0) {
+            // The command ends where the explanation begins (two blanks).
+            const std::string command = line.substr(2, line.find("   ", 2) - 2);
+            examples.push_back(command);
+        }
+    }
+    for (const char* expected : {"-l", "--listing", "-s", "--srecords", "-e", "--errors", "-q", "--quiet", "-h",
+                                 "--help", "-V", "--version"})
+        EXPECT_NE(std::find(options.begin(), options.end(), expected), options.end()) << expected << "\n" << help;
+    writeFile(dir / "x.asm", goodSource);
+    for (const std::string& option : options) {
+        const bool takesFile = option == "-l" || option == "--listing" || option == "-s" || option == "--srecords" ||
+                               option == "-e" || option == "--errors";
+        as11(option + (takesFile ? " other.out" : "") + " x.asm");
+        EXPECT_EQ(readFile(dir / "err.txt").find("unknown option"), std::string::npos) << option;
+    }
+    as11("--no-such-option x.asm");
+    EXPECT_NE(readFile(dir / "err.txt").find("unknown option"), std::string::npos);
+
+    for (const char* notation : {"$C000", "%11000000", "@140000", "49152", "decimal"})
+        EXPECT_NE(help.find(notation), std::string::npos) << notation;
+    for (const char* status : {"Exit status:", "  0  ", "  1  ", "  2  "})
+        EXPECT_NE(help.find(status), std::string::npos) << status;
+
+    // The examples, run on a program named as they name it.
+    ASSERT_FALSE(examples.empty()) << help;
+    for (const std::string& example : examples) {
+        fs::remove(dir / "prog.lst");
+        fs::remove(dir / "prog.s19");
+        fs::remove(dir / "out.lst");
+        writeFile(dir / "prog.asm", goodSource);
+        const std::string command = quote(binDir / "as11") + example.substr(4);
+        EXPECT_EQ(runCommand("cd " + quote(dir) + " && " + command + " >out.txt 2>err.txt"), 0) << example;
+        EXPECT_TRUE(has("prog.s19")) << example;
+        EXPECT_TRUE(has("prog.lst") || has("out.lst")) << example;
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -227,6 +228,132 @@ TEST_F(RunnerTest, BadUsageFails)
         EXPECT_NE(r.err.find("zelk-sim"), std::string::npos) << args;
         EXPECT_TRUE(r.out.empty()) << args;
     }
+}
+
+TEST_F(RunnerTest, CrOnlyFileRunsCompletely)
+{
+    std::string text = program(abc);
+    for (char& c : text)
+        if (c == '\n')
+            c = '\r';
+    const std::string file = write("abc.s19", text);
+    const RunResult r = run(quoted(file));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "ABC");
+    EXPECT_EQ(r.err.find("skipped"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("warning"), std::string::npos) << r.err;
+}
+
+// Without a record at $FFFE-$FFFF the program would start at $FFFF (the
+// erased vector): a warning says so unless --pc gives the start.
+struct VectorWarningCase {
+    const char* name;
+    bool withVector;
+    const char* options;
+    bool warns;
+};
+
+class RunnerVectorTest : public RunnerTest, public ::testing::WithParamInterface<VectorWarningCase> {};
+
+TEST_P(RunnerVectorTest, WarnsOnlyWithoutVectorAndPc)
+{
+    const VectorWarningCase& c = GetParam();
+    const std::string text = c.withVector ? program(abc) : s1(0xC000, abc);
+    const std::string file = write("abc.s19", text);
+    const RunResult r = run(std::string(c.options) + " --max-steps 1000 " + quoted(file));
+    EXPECT_EQ(r.status, 0) << r.err;
+    const size_t warning = r.err.find("zelk-sim: warning: ");
+    EXPECT_EQ(warning != std::string::npos, c.warns) << r.err;
+    if (c.warns) {
+        EXPECT_NE(r.err.find("reset vector $FFFE-$FFFF", warning), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("--pc", warning), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("starting at $FFFF", warning), std::string::npos) << r.err;
+    } else {
+        EXPECT_EQ(r.out, "ABC");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Vector, RunnerVectorTest, ::testing::Values(
+    VectorWarningCase{"NoVectorNoPc", false, "", true},
+    VectorWarningCase{"NoVectorWithPc", false, "--pc '$C000'", false},
+    VectorWarningCase{"VectorNoPc", true, "", false},
+    VectorWarningCase{"VectorWithPc", true, "--pc '$C000'", false}),
+    [](const ::testing::TestParamInfo<VectorWarningCase>& info) { return std::string(info.param.name); });
+
+// --help tells everything a user needs: every option the runner accepts,
+// how numbers are written, the exit statuses, and an example that works.
+TEST_F(RunnerTest, HelpDescribesEveryOptionNotationStatusAndAWorkingExample)
+{
+    const RunResult r = run("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    const std::string& help = r.out;
+
+    // The options named in the help, each accepted by the parser.
+    std::vector<std::string> options;
+    std::istringstream lines(help);
+    bool inOptions = false;
+    std::string example;
+    bool inExample = false;
+    for (std::string line; std::getline(lines, line);) {
+        if (line == "Options:") {
+            inOptions = true;
+            continue;
+        }
+        if (line == "Example:") {
+            inExample = true;
+            continue;
+        }
+        if (inExample && example.empty() && line.rfind("  zelk-sim ", 0) == 0)
+            example = line.substr(2);
+        if (line.empty())
+            inOptions = false;
+        if (inOptions && line.rfind("  -", 0) == 0) {
+            std::istringstream words(line);
+            for (std::string w; words >> w && w[0] == '-';) {
+                if (w.back() == ',')
+                    w.pop_back();
+                options.push_back(w);
+            }
+        }
+    }
+    for (const char* expected : {"--max-steps", "--break", "--pc", "--trace", "--disasm", "--help", "-h"})
+        EXPECT_NE(std::find(options.begin(), options.end(), expected), options.end()) << expected << "\n" << help;
+    for (const std::string& option : options) {
+        const RunResult o = run(option);
+        EXPECT_EQ(o.err.find("unknown option"), std::string::npos) << option << ": " << o.err;
+    }
+    // An option the parser knows but the help leaves out would fail here.
+    const RunResult unknown = run("--no-such-option");
+    EXPECT_NE(unknown.err.find("unknown option"), std::string::npos) << unknown.err;
+
+    for (const char* notation : {"$C000", "%1100000000000000", "@140000", "49152", "--pc '$8000'", "decimal"})
+        EXPECT_NE(help.find(notation), std::string::npos) << notation;
+    for (const char* status : {"Exit status:", "  0  ", "  1  ", "  2  ", "  3  "})
+        EXPECT_NE(help.find(status), std::string::npos) << status;
+
+    // The example runs as written on a program of that name.
+    ASSERT_FALSE(example.empty()) << help;
+    const std::string programName = "prog.s19";
+    ASSERT_NE(example.find(programName), std::string::npos) << example;
+    const std::vector<unsigned> atE000 = abc;
+    write(programName, s1(0xE000, atE000) + s1(0xFFFE, {0xE0, 0x00}));
+    write("input.txt", "");
+    const std::string cmd = "cd '" + dir.string() + "' && PATH='" +
+                            fs::path(ZELK_SIM_PATH).parent_path().string() + "':\"$PATH\" " + example +
+                            " > example.out 2> example.err";
+    const int raw = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 0) << slurp(dir / "example.err");
+    EXPECT_EQ(slurp(dir / "example.out"), "ABC");
+}
+
+TEST_F(RunnerTest, BadUsagePointsToHelp)
+{
+    const RunResult r = run("--frobnicate");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("usage: zelk-sim"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("--help"), std::string::npos) << r.err;
 }
 
 } // namespace

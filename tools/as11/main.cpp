@@ -39,8 +39,24 @@ void printHelp()
         "  -h, --help                show this text\n"
         "  -V, --version             show the version\n"
         "\n"
-        "Exit status: 0 no errors, 1 assembly errors, 2 source unreadable, output\n"
-        "not writable, or an output that would overwrite the source.\n";
+        "Numbers and addresses in the source:\n"
+        "  $C000                hexadecimal\n"
+        "  %11000000            binary\n"
+        "  @140000              octal\n"
+        "  49152                decimal: a bare number is decimal, so 8000 is $1F40\n"
+        "  'A                   the character code ('A' also works)\n"
+        "  *                    the location counter\n"
+        "For example ORG $E000, LDAA #%00001111, LDX #@17, FDB START.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  no errors\n"
+        "  1  assembly errors (SOURCE.err lists them; no S-record file)\n"
+        "  2  bad usage, the source cannot be read, an output cannot be written,\n"
+        "     or an output would overwrite the source\n"
+        "\n"
+        "Example:\n"
+        "  as11 prog.asm                   writes prog.lst and prog.s19\n"
+        "  as11 -l out.lst -q prog.asm     the listing as out.lst, nothing printed\n";
 }
 
 bool writeFile(const fs::path& path, const std::string& text)

@@ -1,24 +1,7 @@
 // zelk-sim: runs a 68HC11 program (an S-record file) headless, through the
 // same download, access layer and Step Into as the IDE's simulator mode.
-//
-//   zelk-sim [options] PROGRAM.s19
-//     --max-steps N      stop after N instructions (default 10000000)
-//     --break ADDR       stop when PC reaches ADDR (repeatable, up to 32)
-//     --pc ADDR          start at ADDR instead of the reset vector
-//     --trace            one line per instruction on stderr, before it runs
-//     --disasm START-END print the decoded instructions from START to END
-//                        (tab-separated: address, bytes, length, text)
-//                        instead of running
-//   ADDR, N, START and END take the IDE's number syntax: 49152, $C000,
-//   %1100000000000000, @140000.
-//
-// The I/O unit: the program's read of $6001 takes the next byte of stdin
-// ($6000 is 1 while a byte is pending); its write of $6003 goes to stdout.
-// The run stops at a breakpoint, at a branch, jump or call to itself, before
-// WAI or STOP (S clear), or at the step bound; the reason, the registers and
-// the clock counter then go to stderr, so stdout carries only the program's
-// output. Exit status: 0 after a stop, 1 for a file that cannot be read or
-// holds no valid S1 record, 2 for bad usage, 3 when the run could not go on.
+// printHelp() below is the user's description of every option, the number
+// notation, the input and output, and the exit statuses; keep it current.
 #include "StreamIoUnit.h"
 
 #include "code/Decoder.h"
@@ -48,14 +31,63 @@ public:
     }
 };
 
+constexpr const char* usageLine =
+    "usage: zelk-sim [--max-steps N] [--break ADDR]... [--pc ADDR] [--trace]\n"
+    "                [--disasm START-END] PROGRAM.s19\n";
+
+// Bad usage: the problem and the short usage on stderr, exit status 2.
 int usage(const char* problem)
 {
     if (problem)
         std::fprintf(stderr, "zelk-sim: %s\n", problem);
-    std::fprintf(stderr,
-                 "usage: zelk-sim [--max-steps N] [--break ADDR]... [--pc ADDR] [--trace]\n"
-                 "                [--disasm START-END] PROGRAM.s19\n");
+    std::fprintf(stderr, "%s(zelk-sim --help explains every option)\n", usageLine);
     return 2;
+}
+
+// --help: the whole usage text on stdout.
+void printHelp()
+{
+    std::fputs(usageLine, stdout);
+    std::fputs(
+        "\n"
+        "Runs a 68HC11 program, a Motorola S-record file, without the IDE: the same\n"
+        "download, Step Into and input-output unit as the IDE's simulator mode. The\n"
+        "program starts at the address in its reset vector ($FFFE-$FFFF) unless\n"
+        "--pc is given; without either, a warning says so and it starts at $FFFF.\n"
+        "\n"
+        "Options:\n"
+        "  --max-steps N        stop after N instructions (default 10000000)\n"
+        "  --break ADDR         stop when the program counter reaches ADDR; give it\n"
+        "                       again for more breakpoints, up to 32\n"
+        "  --pc ADDR            start at ADDR instead of the reset vector\n"
+        "  --trace              before each instruction, print its address, the\n"
+        "                       registers and the instruction on stderr\n"
+        "  --disasm START-END   print the instructions from START to END instead of\n"
+        "                       running (address, bytes, length, text; tab-separated)\n"
+        "  -h, --help           show this text\n"
+        "\n"
+        "Numbers (ADDR, N, START, END) are written as in the IDE:\n"
+        "  $C000                hexadecimal\n"
+        "  %1100000000000000    binary\n"
+        "  @140000              octal\n"
+        "  49152                decimal: a bare number is decimal, so 8000 is $1F40\n"
+        "Quote a \"$\" from the shell: --pc '$8000', not --pc $8000 or --pc 8000.\n"
+        "\n"
+        "The program's read of $6001 takes the next byte of stdin ($6000 reads 1\n"
+        "while one is waiting); its write of $6003 goes to stdout, which carries\n"
+        "nothing else. The run stops at a breakpoint, at a branch, jump or call to\n"
+        "itself, before WAI or before STOP with the S bit clear, or at the step\n"
+        "limit; the reason, the registers and the clock counter go to stderr.\n"
+        "\n"
+        "Exit status:\n"
+        "  0  the run stopped as above, or --disasm printed\n"
+        "  1  the file cannot be read or holds no valid S1 record\n"
+        "  2  bad usage\n"
+        "  3  the run could not go on (the next address could not be predicted)\n"
+        "\n"
+        "Example:\n"
+        "  zelk-sim --pc '$E000' --break '$E010' --max-steps 1000000 prog.s19 < input.txt\n",
+        stdout);
 }
 
 // A number in the IDE's syntax that also allows decimal step counts above
@@ -174,7 +206,7 @@ int main(int argc, char** argv)
             if (disasmStart < 0 || disasmEnd < 0 || disasmEnd < disasmStart)
                 return usage("--disasm: expected START-END with START <= END");
         } else if (arg == "--help" || arg == "-h") {
-            usage(nullptr);
+            printHelp();
             return 0;
         } else if (!arg.empty() && arg[0] == '-') {
             return usage(("unknown option " + arg).c_str());
@@ -202,6 +234,11 @@ int main(int argc, char** argv)
     }
     if (loaded.skipped)
         std::fprintf(stderr, "zelk-sim: %s: %d bad S1 record(s) skipped\n", program.c_str(), loaded.skipped);
+    if (!loaded.resetVector && startPC < 0 && disasmStart < 0)
+        std::fprintf(stderr,
+                     "zelk-sim: warning: %s: no record covers the reset vector $FFFE-$FFFF and no --pc "
+                     "was given; starting at $%s\n",
+                     program.c_str(), HexPad(link.regs.PC, 4).c_str());
 
     if (disasmStart >= 0)
         return disassemble(link, disasmStart, disasmEnd);
