@@ -59,27 +59,48 @@ public:
         int16_t a = regs.A, b = regs.B, ccr = regs.CCR;
         int32_t ix = regs.IX, iy = regs.IY, sp = regs.SP;
         korvex_.Step(&a, &b, &ix, &iy, &sp, &ccr, instr[0], instr[1], instr[2], instr[3], instr[4]);
+        ix &= 0xFFFF;
+        iy &= 0xFFFF;
+        sp &= 0xFFFF;
+        storeResults(regs, a, b, ccr, ix, iy, sp);
+        storeSaveArea(mem_.get(), a, b, ix, iy, sp, ccr);
+    }
 
+    // What Korvex handed back (IX, IY, SP already reduced to 16 bits) into
+    // the register record, the flags unpacked.
+    static void storeResults(CpuRegisters& regs, int16_t a, int16_t b, int16_t ccr, int32_t ix, int32_t iy,
+                             int32_t sp)
+    {
         regs.A = static_cast<uint8_t>(a);
         regs.B = static_cast<uint8_t>(b);
-        regs.IX = ix & 0xFFFF;
-        regs.IY = iy & 0xFFFF;
-        regs.SP = sp & 0xFFFF;
+        regs.IX = ix;
+        regs.IY = iy;
+        regs.SP = sp;
         regs.CCR = static_cast<uint8_t>(ccr);
         std::memcpy(&regs.C, detail::flagTable.flags[regs.CCR].data(), 8);
+    }
 
-        // Register save area: A, B, IX, IY, SP big-endian, CCR.
-        uint8_t* m = mem_.get();
+    // The register save area $0000-$0008: A, B, IX, IY, SP big-endian, CCR
+    // (IX, IY, SP reduced to 16 bits).
+    static void storeSaveArea(uint8_t* m, int16_t a, int16_t b, int32_t ix, int32_t iy, int32_t sp, int16_t ccr)
+    {
         if constexpr (std::endian::native == std::endian::little) {
-            const uint64_t packed = uint64_t(regs.A) | uint64_t(regs.B) << 8
-                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.IX))) << 16
-                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.IY))) << 32
-                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(regs.SP))) << 48;
+            const uint64_t packed = uint64_t(static_cast<uint8_t>(a)) | uint64_t(static_cast<uint8_t>(b)) << 8
+                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(ix))) << 16
+                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(iy))) << 32
+                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(sp))) << 48;
             std::memcpy(m, &packed, 8);
-            m[8] = regs.CCR;
         } else {
-            regs.storeSaveArea(m);
+            m[0] = static_cast<uint8_t>(a);
+            m[1] = static_cast<uint8_t>(b);
+            m[2] = static_cast<uint8_t>(ix >> 8);
+            m[3] = static_cast<uint8_t>(ix);
+            m[4] = static_cast<uint8_t>(iy >> 8);
+            m[5] = static_cast<uint8_t>(iy);
+            m[6] = static_cast<uint8_t>(sp >> 8);
+            m[7] = static_cast<uint8_t>(sp);
         }
+        m[8] = static_cast<uint8_t>(ccr);
     }
 
     // The memory image, $0000-$FFFF, initially all zero.

@@ -4,6 +4,7 @@
 #include "code/Decoder.h"
 #include "code/OpcodeFacts.h"
 
+#include <bit>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -48,7 +49,165 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     return true;
 }
 
+// Simulator mode with the link ready: the same as the general road below,
+// without the code window (PC..PC+4 are read from the image the window
+// would copy them from) and without the general prediction call, for every
+// instruction but RTI. Calls, jumps, RTS and the bit branches go through the
+// access layer exactly as the general road does (stack writes, the save
+// area's SP, the I/O unit's notice of an operand read). Returns false,
+// having done nothing, for an instruction that needs the general road.
+[[gnu::always_inline]] inline bool ExecutionControl::stepIntoSimulated(bool& ok)
+{
+    CpuRegisters& regs = link_.regs;
+    const int32_t pc = regs.PC & 0xFFFF;
+    const uint8_t* image = link_.image();
+    const uint8_t opcode = image[pc];
+    const uint8_t page = prefixPage[opcode];
+    // k: the opcode byte (past a prefix); operand bytes follow it.
+    const int32_t k = page ? pc + 1 : pc;
+    const OpcodeFacts& facts = opcodeFacts[page][image[k & 0xFFFF]];
+    auto operand = [image, k](int i) { return image[(k + i) & 0xFFFF]; };
+    int32_t next = (pc + facts.length) & 0xFFFF;
+    bool taken = false, isCall = false;
+    switch (facts.flow) {
+    case Flow::None:
+        break;
+    case Flow::Branch:
+        taken = branchTaken(opcode, regs);
+        if (taken)
+            next = (pc + 2 + static_cast<int8_t>(operand(1))) & 0xFFFF;
+        break;
+    case Flow::Call:
+    case Flow::Jump:
+        isCall = facts.flow == Flow::Call;
+        taken = !isCall;
+        switch (facts.format) {
+        case OperandFormat::Direct: next = operand(1); break;
+        case OperandFormat::Extended: next = operand(1) << 8 | operand(2); break;
+        case OperandFormat::IndexedX: next = (regs.IX + operand(1)) & 0xFFFF; break;
+        case OperandFormat::IndexedY: next = (regs.IY + operand(1)) & 0xFFFF; break;
+        case OperandFormat::Relative: next = (pc + facts.length + static_cast<int8_t>(operand(1))) & 0xFFFF; break;
+        default: return false;
+        }
+        break;
+    case Flow::ReturnSub:
+        regs.PC = pc;
+        clockCounter += facts.cycles;
+        link_.InStack();
+        if (!link_.linkReady()) {
+            ok = false;
+            return true;
+        }
+        next = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
+        lastStep_ = StepInfo{pc, next, false, false, true, false};
+        nextFromPrediction_ = false;
+        returnFromSubroutine();
+        stepKind = StepKind::StepInto;
+        finishStep();
+        ok = link_.linkReady();
+        return true;
+    case Flow::BitBranchSet:
+    case Flow::BitBranchClear: {
+        int32_t address = operand(1);
+        if (facts.format == OperandFormat::BitBranchIndexedX)
+            address += regs.IX;
+        else if (facts.format == OperandFormat::BitBranchIndexedY)
+            address += regs.IY;
+        // Mask and offset as they stood before the operand read (which may
+        // let the I/O unit write the image).
+        const uint8_t mask = operand(2);
+        const int8_t offset = static_cast<int8_t>(operand(3));
+        regs.PC = pc;
+        clockCounter += facts.cycles;
+        uint8_t value = 0;
+        if (!operandReader_.readOperandByte(address & 0xFFFF, value)) {
+            ok = false;
+            return true;
+        }
+        const uint8_t bits = facts.flow == Flow::BitBranchSet ? static_cast<uint8_t>(~value) : value;
+        taken = (bits & mask) == 0;
+        if (taken)
+            next = (pc + facts.length + offset) & 0xFFFF;
+        break;
+    }
+    default:
+        return false;
+    }
+    if (facts.flow != Flow::BitBranchSet && facts.flow != Flow::BitBranchClear) {
+        regs.PC = pc;
+        clockCounter += facts.cycles;
+    }
+    lastStep_ = StepInfo{pc, next, taken, isCall, false, !taken && !isCall};
+    nextFromPrediction_ = false;
+    stepKind = StepKind::StepInto;
+    if (isCall) {
+        // The return address: high byte at SP-1, low byte at SP.
+        const int32_t returnAddress = (pc + facts.length) & 0xFFFF;
+        regs.PC = next;
+        regs.SP = (regs.SP - 1) & 0xFFFF;
+        const uint8_t ret[2] = {static_cast<uint8_t>(returnAddress >> 8), static_cast<uint8_t>(returnAddress)};
+        link_.OutBytes(regs.SP, ret, 2);
+        regs.SP = (regs.SP - 1) & 0xFFFF;
+        writeSP();
+        executeFlag = false;
+    } else if (taken) {
+        regs.PC = next;
+        executeFlag = false;
+    } else {
+        executeFlag = true;
+        // The instruction's bytes, the unused ones passed as 1.
+        const int len = facts.length;
+        uint8_t instr[8];
+        if (std::endian::native == std::endian::little && pc <= 0x10000 - 8) {
+            static constexpr uint64_t keep[6] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF};
+            uint64_t bytes;
+            std::memcpy(&bytes, image + pc, 8);
+            bytes = (bytes & keep[len]) | (0x0101010101010101ull & ~keep[len]);
+            std::memcpy(instr, &bytes, 8);
+        } else {
+            for (int i = 0; i < 5; ++i)
+                instr[i] = i < len ? image[(pc + i) & 0xFFFF] : 1;
+        }
+        link_.simulator().execute(regs, instr);
+        regs.PC = next;
+    }
+    finishStep();
+    ok = link_.linkReady();
+    return true;
+}
+
+// The end of a simulated step: as makeStepSimulated after the target's work.
+[[gnu::always_inline]] inline void ExecutionControl::finishStep()
+{
+    knownLength_ = 0;
+    if (!link_.linkReady())
+        return;
+    if (link_.hasHooks()) {
+        ViewHooks& hooks = link_.hooks();
+        if (playRunning)
+            hooks.RefreshCpuWindow();
+        else
+            hooks.Refresh();
+        hooks.ClockCountUpdate();
+    }
+}
+
+[[gnu::always_inline]] inline bool ExecutionControl::stepInto()
+{
+    if (simulatorShortRoad && link_.simulatorMode() && link_.linkReady()) [[likely]] {
+        bool ok;
+        if (stepIntoSimulated(ok))
+            return ok;
+    }
+    return stepIntoGeneral();
+}
+
 bool ExecutionControl::StepInto()
+{
+    return stepInto();
+}
+
+bool ExecutionControl::stepIntoGeneral()
 {
     CpuRegisters& regs = link_.regs;
     const int32_t pc = regs.PC & 0xFFFF;
@@ -264,10 +423,141 @@ void ExecutionControl::makeStepBoard()
     hooks.ClockCountUpdate();
 }
 
-bool ExecutionControl::haltsAt(int32_t pc)
+[[gnu::always_inline]] inline bool ExecutionControl::haltsAt(int32_t pc)
 {
-    const uint8_t opcode = codeAt(pc).at(pc);
+    // In simulator mode the code window would copy this byte from the image.
+    const uint8_t opcode = simulatorShortRoad && link_.simulatorMode() && link_.linkReady()
+                               ? link_.image()[pc & 0xFFFF]
+                               : codeAt(pc).at(pc);
     return opcode == OpWAI || (opcode == OpSTOP && !link_.regs.S);
+}
+
+// Play with no views attached (no hooks: nothing can look at the registers
+// or pause the loop between steps), in simulator mode, no tracer: the loop
+// of runLoop with Korvex's registers kept in locals from one step to the
+// next. The register record follows them before any other road runs and
+// when the loop ends, so what anyone sees afterwards is what runLoop leaves.
+// Straight-line instructions and relative branches run here; every other
+// one goes through stepInto() on the synchronised record.
+StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch)
+{
+    CpuRegisters& regs = link_.regs;
+    SimulatorTarget& sim = link_.simulator();
+    uint8_t* const image = sim.image();
+    int16_t a = 0, b = 0, ccr = 0;
+    int32_t ix = 0, iy = 0, sp = 0;
+    auto fromRecord = [&] {
+        a = regs.A;
+        b = regs.B;
+        ccr = regs.CCR;
+        ix = regs.IX;
+        iy = regs.IY;
+        sp = regs.SP;
+    };
+    // Until the first step here, the record's eight flags are the ones a
+    // branch looks at, even if they disagree with its CCR.
+    bool flagsInCcr = std::memcmp(&regs.C, detail::flagTable.flags[regs.CCR].data(), 8) == 0;
+    bool localsAhead = false;
+    bool lastStepHere = false;  // the last step ran in this loop, not through stepInto()
+    auto toRecord = [&] {
+        if (localsAhead)
+            sim.storeResults(regs, a, b, ccr, ix, iy, sp);
+        localsAhead = false;
+    };
+    fromRecord();
+
+    StopReason reason = StopReason::Paused;
+    uint64_t steps = 0;
+    while (!stopFlag) {
+        const int32_t pc = regs.PC & 0xFFFF;
+        if (breakpoints_.count() > 0 && !firstStep && breakpoints_.contains(pc)) {
+            stopFlag = true;
+            playRunning = false;
+            reason = StopReason::Breakpoint;
+            break;
+        }
+        if (steps >= stepLimit) {
+            stopFlag = true;
+            reason = StopReason::StepBound;
+            break;
+        }
+        const uint8_t opcode = image[pc];
+        if (stopOnHalt) {
+            const bool s = flagsInCcr ? (ccr & 0x80) != 0 : regs.S;
+            if (opcode == OpWAI || (opcode == OpSTOP && !s)) {
+                stopFlag = true;
+                reason = StopReason::Halt;
+                break;
+            }
+        }
+        const uint8_t page = prefixPage[opcode];
+        const OpcodeFacts& facts = opcodeFacts[page][page ? image[(pc + 1) & 0xFFFF] : opcode];
+        if ((facts.flow == Flow::None || facts.flow == Flow::Branch) && link_.simulatorMode() && link_.linkReady())
+            [[likely]] {
+            int32_t next = (pc + facts.length) & 0xFFFF;
+            bool taken = false;
+            if (facts.flow == Flow::Branch) {
+                taken = flagsInCcr ? (branchConditions[opcode & 0x0F] >> (ccr & 0x0F) & 1) != 0
+                                   : branchTaken(opcode, regs);
+                if (taken)
+                    next = (pc + 2 + static_cast<int8_t>(image[(pc + 1) & 0xFFFF])) & 0xFFFF;
+            }
+            clockCounter += facts.cycles;
+            lastStep_ = StepInfo{pc, next, taken, false, false, !taken};
+            if (!taken) {
+                const int len = facts.length;
+                uint8_t instr[8];
+                if (std::endian::native == std::endian::little && pc <= 0x10000 - 8) {
+                    static constexpr uint64_t keep[6] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF};
+                    uint64_t bytes;
+                    std::memcpy(&bytes, image + pc, 8);
+                    bytes = (bytes & keep[len]) | (0x0101010101010101ull & ~keep[len]);
+                    std::memcpy(instr, &bytes, 8);
+                } else {
+                    for (int i = 0; i < 5; ++i)
+                        instr[i] = i < len ? image[(pc + i) & 0xFFFF] : 1;
+                }
+                sim.korvex().Step(&a, &b, &ix, &iy, &sp, &ccr, instr[0], instr[1], instr[2], instr[3], instr[4]);
+                ix &= 0xFFFF;
+                iy &= 0xFFFF;
+                sp &= 0xFFFF;
+                SimulatorTarget::storeSaveArea(image, a, b, ix, iy, sp, ccr);
+                localsAhead = true;
+                flagsInCcr = true;
+            }
+            regs.PC = next;
+            lastStepHere = true;
+        } else {
+            lastStepHere = false;
+            toRecord();
+            regs.PC = pc;
+            const bool ok = stepInto();
+            fromRecord();
+            if (!ok) {
+                stopFlag = true;
+                reason = StopReason::Refused;
+                break;
+            }
+            // The record now agrees with its CCR if the target ran.
+            flagsInCcr = flagsInCcr || executeFlag;
+        }
+        firstStep = false;
+        ++steps;
+        if (stopOnSelfBranch && (lastStep_.taken || lastStep_.isCall) && lastStep_.next == pc) {
+            stopFlag = true;
+            reason = StopReason::SelfBranch;
+            break;
+        }
+    }
+    if (lastStepHere) {
+        // The last step ran here: leave the step state as the short road does.
+        executeFlag = lastStep_.executed;
+        stepKind = StepKind::StepInto;
+        nextFromPrediction_ = false;
+        knownLength_ = 0;
+    }
+    toRecord();
+    return reason;
 }
 
 StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, uint32_t paceMs)
@@ -284,6 +574,13 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
     // Rounds between looks at the events: every eventEverySteps steps, and
     // every 64 steps a look at the clock when a time interval is set.
     const uint32_t lookEvery = (everyMs != 0 && everySteps > 64) ? 64 : everySteps;
+
+    if (!animate && !tracing && simulatorShortRoad && !link_.hasHooks() && link_.simulatorMode() &&
+        link_.linkReady()) {
+        // Without hooks the event looks would do nothing.
+        lastStop_ = runHeadless(stepLimit, stopOnHalt, stopOnSelfBranch);
+        return lastStop_;
+    }
 
     StopReason reason = StopReason::Paused;
     uint64_t steps = 0;
@@ -311,7 +608,7 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
         if (tracing)
             options.beforeStep();
         const Clock::time_point began = animate ? Clock::now() : Clock::time_point{};
-        if (!StepInto()) {
+        if (!stepInto()) {
             // Nothing can change by trying again: stop rather than spin.
             stopFlag = true;
             reason = StopReason::Refused;

@@ -106,6 +106,11 @@ public:
     StepKind stepKind = StepKind::StepInto;
     // Sum of the E-clock cycles of every stepped instruction (32 bits).
     uint32_t clockCounter = 0;
+    // In simulator mode, straight-line instructions and relative branches
+    // take a shorter road than the general one (same effect, fewer steps of
+    // work). False sends every instruction down the general road; tests
+    // compare the two.
+    bool simulatorShortRoad = true;
 
     // ---- Commands ------------------------------------------------------
     // One instruction (Run > Step Into). Returns false when nothing was
@@ -194,9 +199,16 @@ private:
     };
 
     const CodeWindow& refillCodeWindow(int32_t pc);
+    // Step Into: the simulator's short road for most instructions, and the
+    // general one for everything else (and for the board).
+    bool stepInto();
+    bool stepIntoSimulated(bool& ok);
+    [[gnu::noinline]] bool stepIntoGeneral();
+    void finishStep();
     void makeStepSimulated();
     [[gnu::noinline]] void makeStepBoard();
     StopReason runLoop(const RunOptions& options, bool animate, uint32_t paceMs);
+    StopReason runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch);
     StopReason playWithTemporaryBreakpoint(int32_t address, const RunOptions& options);
     // The stack bytes a return at PC needs (RTS: SP+1..2, RTI: SP+8..9),
     // read into the stack buffer; null for any other opcode. False when

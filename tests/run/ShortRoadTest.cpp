@@ -1,0 +1,208 @@
+// The simulator's short road through Step Into against the general road:
+// two identical cores, one with the short road and one without, step the
+// same random programs (random bytes: every page, undefined opcodes,
+// branches, calls, returns, the register save area, the I/O unit, the top
+// of memory) and must agree after every instruction on the registers, PC,
+// the clock counter, what the step reports, the whole memory image, the
+// view hooks called and the I/O unit's calls.
+#include "RunTestSupport.h"
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+
+using namespace zelk;
+using namespace zelk::test;
+
+namespace {
+
+// An I/O unit that logs every call, including beforeRead.
+class TracingIoUnit : public LoggingIoUnit {
+public:
+    void beforeRead(int32_t address) override { log.push_back("beforeRead " + std::to_string(address)); }
+};
+
+struct Core {
+    // Without hooks, as the headless runner and the benchmarks use it.
+    Core(bool shortRoad, bool withHooks = true)
+        : link(&notifier, withHooks ? &hooks : nullptr), control(link, breakpoints)
+    {
+        control.simulatorShortRoad = shortRoad;
+        link.setIoUnit(&io);
+        link.setIoActive(true);
+    }
+    RecordingNotifier notifier;
+    CountingHooks hooks;
+    TracingIoUnit io;
+    AccessLayer link;
+    BreakpointTable breakpoints;
+    ExecutionControl control;
+};
+
+// Both cores get the same image and registers.
+void seed(Core& a, Core& b, std::mt19937& rng)
+{
+    std::uniform_int_distribution<int> byte(0, 255), word(0, 0xFFFF);
+    for (int i = 0; i < 0x10000; ++i)
+        a.link.image()[i] = static_cast<uint8_t>(byte(rng));
+    // Some programs run near the top of memory and through the save area.
+    const int32_t pcs[] = {0xE000, 0xFFF0, 0x0000, static_cast<int32_t>(word(rng))};
+    CpuRegisters r;
+    r.A = static_cast<uint8_t>(byte(rng));
+    r.B = static_cast<uint8_t>(byte(rng));
+    r.IX = word(rng);
+    r.IY = word(rng);
+    r.SP = word(rng);
+    r.CCR = static_cast<uint8_t>(byte(rng));
+    r.unpackCCR();
+    r.PC = pcs[byte(rng) % 4];
+    std::memcpy(b.link.image(), a.link.image(), 0x10000);
+    a.link.regs = r;
+    b.link.regs = r;
+}
+
+std::string differences(Core& a, Core& b)
+{
+    std::string d;
+    const CpuRegisters& x = a.link.regs;
+    const CpuRegisters& y = b.link.regs;
+    auto check = [&d](const char* what, long p, long q) {
+        if (p != q)
+            d += std::string(what) + " " + std::to_string(p) + " vs " + std::to_string(q) + "; ";
+    };
+    check("A", x.A, y.A);
+    check("B", x.B, y.B);
+    check("IX", x.IX, y.IX);
+    check("IY", x.IY, y.IY);
+    check("SP", x.SP, y.SP);
+    check("PC", x.PC, y.PC);
+    check("CCR", x.CCR, y.CCR);
+    const bool fx[8] = {x.C, x.V, x.Z, x.N, x.I, x.H, x.X, x.S};
+    const bool fy[8] = {y.C, y.V, y.Z, y.N, y.I, y.H, y.X, y.S};
+    for (int i = 0; i < 8; ++i)
+        check("flag", fx[i], fy[i]);
+    check("clock", a.control.clockCounter, b.control.clockCounter);
+    const StepInfo& s = a.control.lastStep();
+    const StepInfo& t = b.control.lastStep();
+    check("step.pc", s.pc, t.pc);
+    check("step.next", s.next, t.next);
+    check("step.taken", s.taken, t.taken);
+    check("step.isCall", s.isCall, t.isCall);
+    check("step.isReturn", s.isReturn, t.isReturn);
+    check("step.executed", s.executed, t.executed);
+    check("executeFlag", a.control.executeFlag, b.control.executeFlag);
+    check("linkReady", a.link.linkReady(), b.link.linkReady());
+    check("refresh", a.hooks.refresh, b.hooks.refresh);
+    check("refreshCpuWindow", a.hooks.refreshCpuWindow, b.hooks.refreshCpuWindow);
+    check("clockCountUpdate", a.hooks.clockCountUpdate, b.hooks.clockCountUpdate);
+    check("boardStatus", a.hooks.boardStatus, b.hooks.boardStatus);
+    check("events", a.hooks.events, b.hooks.events);
+    if (a.io.log != b.io.log)
+        d += "I/O unit calls differ; ";
+    if (std::memcmp(a.link.image(), b.link.image(), 0x10000) != 0) {
+        for (int i = 0; i < 0x10000; ++i)
+            if (a.link.image()[i] != b.link.image()[i]) {
+                check("image byte", i, -1);
+                break;
+            }
+    }
+    // Whatever the window held before, PC..PC+4 read through it are current.
+    const int32_t pc = x.PC;
+    const CodeWindow& wa = a.control.codeAt(pc);
+    const CodeWindow& wb = b.control.codeAt(pc);
+    for (int k = 0; k < 5; ++k)
+        check("code byte", wa.at((pc + k) & 0xFFFF), wb.at((pc + k) & 0xFFFF));
+    return d;
+}
+
+TEST(ShortRoad, StepIntoAgreesWithTheGeneralRoadOnRandomPrograms)
+{
+    std::mt19937 rng(20261207);
+    int shortSteps = 0;
+    for (int program = 0; program < 60; ++program) {
+        auto a = std::make_unique<Core>(true);
+        auto b = std::make_unique<Core>(false);
+        seed(*a, *b, rng);
+        for (int step = 0; step < 400; ++step) {
+            const uint8_t opcode = a->link.image()[a->link.regs.PC & 0xFFFF];
+            const bool ra = a->control.StepInto();
+            const bool rb = b->control.StepInto();
+            ASSERT_EQ(ra, rb) << "program " << program << " step " << step;
+            const std::string d = differences(*a, *b);
+            ASSERT_TRUE(d.empty()) << "program " << program << " step " << step << " opcode $" << std::hex
+                                   << int(opcode) << ": " << d;
+            shortSteps += opcode != 0x3B;  // RTI takes the general road
+            if (!ra)
+                break;
+        }
+    }
+    EXPECT_GT(shortSteps, 1000);
+}
+
+// Play over the same programs, in short runs so that the loop's own checks
+// (breakpoints, halts, self branches, the step bound) are compared too;
+// with view hooks and without (the loop that keeps the registers in locals).
+class ShortRoadPlay : public ::testing::TestWithParam<bool> {};
+
+TEST_P(ShortRoadPlay, PlayAgreesWithTheGeneralRoadOnRandomPrograms)
+{
+    const bool withHooks = GetParam();
+    std::mt19937 rng(withHooks ? 7 : 8);
+    std::uniform_int_distribution<int> word(0, 0xFFFF);
+    for (int program = 0; program < 40; ++program) {
+        auto a = std::make_unique<Core>(true, withHooks);
+        auto b = std::make_unique<Core>(false, withHooks);
+        seed(*a, *b, rng);
+        const int32_t breakpoint = word(rng);
+        a->breakpoints.append(breakpoint);
+        b->breakpoints.append(breakpoint);
+        RunOptions options;
+        options.maxSteps = 50;
+        options.stopOnHalt = true;
+        options.stopOnSelfBranch = true;
+        options.eventEverySteps = 16;
+        options.eventEveryMs = 0;
+        for (int run = 0; run < 20; ++run) {
+            const StopReason ra = a->control.Play(options);
+            const StopReason rb = b->control.Play(options);
+            ASSERT_EQ(ra, rb) << "program " << program << " run " << run;
+            const std::string d = differences(*a, *b);
+            ASSERT_TRUE(d.empty()) << "program " << program << " run " << run << ": " << d;
+            if (ra == StopReason::Refused)
+                break;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ShortRoad, ShortRoadPlay, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "WithHooks" : "Headless");
+                         });
+
+// A long headless run with the registers out of step with their flags at
+// the start: a branch before the first executed instruction follows the
+// record's flags, as the general road does.
+TEST(ShortRoad, HeadlessBranchBeforeAnyStepUsesTheRecordsFlags)
+{
+    for (const bool shortRoad : {true, false}) {
+        Core c(shortRoad, false);
+        c.link.image()[0xE000] = 0x27;  // BEQ +2
+        c.link.image()[0xE001] = 0x02;
+        c.link.image()[0xE004] = 0x20;  // BRA *
+        c.link.image()[0xE005] = 0xFE;
+        c.link.image()[0xE002] = 0x01;  // NOP; NOP
+        c.link.image()[0xE003] = 0x01;
+        c.link.regs.PC = 0xE000;
+        c.link.regs.CCR = 0x00;
+        c.link.regs.Z = true;  // not unpacked from CCR
+        RunOptions options;
+        options.maxSteps = 10;
+        options.stopOnSelfBranch = true;
+        EXPECT_EQ(c.control.Play(options), StopReason::SelfBranch);
+        EXPECT_EQ(c.control.clockCounter, 6u) << shortRoad;  // BEQ taken, BRA
+        EXPECT_EQ(c.link.regs.PC, 0xE004);
+    }
+}
+
+} // namespace
