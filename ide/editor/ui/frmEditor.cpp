@@ -3,6 +3,7 @@
 
 #include "editor/ui/ProgramSymbols.h"
 #include "editor/ui/SourceEdit.h"
+#include "editor/ui/frmReplace.h"
 #include "shell/Settings.h"
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
@@ -320,6 +321,10 @@ void frmEditor::activate()
     if (QAction* b = main_.toolButton(QStringLiteral("Print")))
         b->setEnabled(true);
     main_.setCommandEnabled(QStringLiteral("mnuEditFind"), true);
+    main_.setCommandEnabled(QStringLiteral("mnuEditFindNext"), findHistoryCount(main_) > 0);
+    // Their shortcuts work before the Edit menu was first opened.
+    main_.setCommandEnabled(QStringLiteral("mnuEditReplace"), true);
+    main_.setCommandEnabled(QStringLiteral("mnuEditGoToLine"), true);
     updateButtons();
     selectionChanged();
     for (int p : {4, 5, 6})
@@ -344,6 +349,7 @@ void frmEditor::deactivate()
     for (int p : {5, 6})
         if (QLabel* l = main_.panel(p))
             l->setVisible(false);
+    hideFindDialog(main_);
 }
 
 void frmEditor::updateButtons()
@@ -512,6 +518,7 @@ void mnuEditOpening(frmMain& m)
         set("mnuEditPaste", clipboardHasText());
         for (const char* n : {"mnuEditSelectAll", "mnuEditFind", "mnuEditReplace", "mnuEditGoToLine"})
             set(n, true);
+        set("mnuEditFindNext", findHistoryCount(m) > 0);
     } else {
         for (const char* n : {"mnuEditUndo", "mnuEditRedo", "mnuEditCut", "mnuEditCopy", "mnuEditPaste",
                               "mnuEditDelete", "mnuEditSelectAll", "mnuEditFind", "mnuEditFindNext",
