@@ -82,7 +82,9 @@ void mnuEditGoToLine(frmMain& m)
     // The dialog's own event loop may have closed the editor.
     if (!e)
         return;
-    // Closed either way: the editor gets the focus back.
+    // Closed either way: the editor gets the focus back (and its window the
+    // activation, which a window manager does not always return).
+    m.activateWindow();
     if (ok)
         e->goToLine(dlg.line());
     else

@@ -114,7 +114,7 @@ frmReplace::frmReplace(frmMain& m) : QDialog(&m), main_(m)
     texts->addRow(lbWhat, cbWhat);
     texts->addRow(lbWith, cbWith);
     auto* options = new QHBoxLayout;
-    options->addWidget(chkCase, 0, Qt::AlignBottom);
+    options->addWidget(chkCase, 0, Qt::AlignVCenter);
     options->addStretch();
     options->addWidget(fraDirection);
     auto* left = new QVBoxLayout;

@@ -401,6 +401,30 @@ private slots:
         QVERIFY(f.messages.isEmpty());
     }
 
+    void theShortcutsOpenTheDialogs()
+    {
+        FindFixture f;
+        f.e->Text->setFocus();
+        QTest::keySequence(f.e->Text, QKeySequence(QStringLiteral("Ctrl+F")));
+        QVERIFY(f.dlg->isVisible());
+        QVERIFY(!f.dlg->replaceMode());
+        f.dlg->EndReplace();
+        QTest::keySequence(f.e->Text, QKeySequence(QStringLiteral("Ctrl+H")));
+        QVERIFY(f.dlg->isVisible());
+        QVERIFY(f.dlg->replaceMode());
+        f.dlg->EndReplace();
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            if (auto* d = f.m->findChild<frmLine*>()) {
+                opened = true;
+                d->reject();
+            }
+        });
+        QTest::keySequence(f.e->Text, QKeySequence(QStringLiteral("Ctrl+G")));
+        QVERIFY(opened);
+        QCOMPARE(f.text(), QString::fromLatin1(kSource));
+    }
+
     void thePlaceholdersAreGone()
     {
         FindFixture f;
