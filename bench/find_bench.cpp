@@ -159,12 +159,5 @@ BENCHMARK(PlanReplaceAll)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    g_session.reset();
-    return 0;
+    return runQtBenchmarks(argc, argv, [] { g_session.reset(); });
 }

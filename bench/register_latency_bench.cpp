@@ -151,13 +151,4 @@ BENCHMARK(MemoryPageDown)->Unit(benchmark::kMicrosecond);
 BENCHMARK(MemoryPageDownNoPaint)->Unit(benchmark::kMicrosecond);
 BENCHMARK(MemorySweep)->Unit(benchmark::kMillisecond);
 
-int main(int argc, char** argv)
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return runQtBenchmarks(argc, argv); }

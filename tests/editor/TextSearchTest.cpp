@@ -28,15 +28,16 @@ std::optional<std::size_t> find(std::string_view text, std::string_view what, st
 
 constexpr auto none = std::nullopt;
 
+struct FindCase {
+    const char* text;
+    const char* what;
+    std::size_t selStart, selLength;
+    std::optional<std::size_t> found;
+};
+
 TEST(FindString, DownStartsJustAfterTheSelection)
 {
-    struct Case {
-        const char* text;
-        const char* what;
-        std::size_t selStart, selLength;
-        std::optional<std::size_t> found;
-    };
-    const Case cases[] = {
+    const FindCase cases[] = {
         {"LDAA #1\nLDAA #2", "LDAA", 0, 0, 0},
         {"LDAA #1\nLDAA #2", "LDAA", 0, 4, 8},    // the selected occurrence is passed over
         {"LDAA #1\nLDAA #2", "LDAA", 1, 0, 8},    // caret inside the first
@@ -48,7 +49,7 @@ TEST(FindString, DownStartsJustAfterTheSelection)
         {"aaaa", "aa", 1, 0, 1},                  // overlapping candidates: the first from the start
         {"xab", "ab", 99, 0, none},               // a selection past the end
     };
-    for (const Case& c : cases)
+    for (const FindCase& c : cases)
         EXPECT_EQ(find(c.text, c.what, c.selStart, c.selLength, true), c.found)
             << c.text << " / " << c.what << " @" << c.selStart;
 }
@@ -60,13 +61,7 @@ TEST(FindString, DownReportsNotFoundWhenTheTextIsOnlyBeforeTheCaret)
 
 TEST(FindString, UpTakesTheLastOccurrenceEntirelyBeforeTheSelection)
 {
-    struct Case {
-        const char* text;
-        const char* what;
-        std::size_t selStart, selLength;
-        std::optional<std::size_t> found;
-    };
-    const Case cases[] = {
+    const FindCase cases[] = {
         {"ab ab ab", "ab", 6, 0, 3},     // the caret after two occurrences: the later one
         {"ab ab ab", "ab", 8, 0, 6},
         {"ab ab ab", "ab", 5, 0, 3},     // ends exactly at the selection start
@@ -79,7 +74,7 @@ TEST(FindString, UpTakesTheLastOccurrenceEntirelyBeforeTheSelection)
         {"xyz", "", 3, 0, none},
         {"ab", "ab", 99, 0, 0},          // a selection past the end counts as the end
     };
-    for (const Case& c : cases)
+    for (const FindCase& c : cases)
         EXPECT_EQ(find(c.text, c.what, c.selStart, c.selLength, false), c.found)
             << c.text << " / " << c.what << " @" << c.selStart;
 }

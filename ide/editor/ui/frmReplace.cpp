@@ -146,25 +146,20 @@ int frmReplace::historyCount() const { return cbWhat->count(); }
 bool frmReplace::down() const { return optDown->isChecked(); }
 bool frmReplace::matchCase() const { return chkCase->isChecked(); }
 
-void frmReplace::ShowFind()
-{
-    replaceMode_ = false;
-    for (QWidget* w : {static_cast<QWidget*>(lbWith), static_cast<QWidget*>(cbWith),
-                       static_cast<QWidget*>(cmdReplaceAll)})
-        w->hide();
-    cmdReplace->setText(QStringLiteral("&Replace ..."));
-    setWindowTitle(QStringLiteral("Find"));
-    showCommon();
-}
+void frmReplace::ShowFind() { setMode(false); }
 
-void frmReplace::ShowReplace()
+void frmReplace::ShowReplace() { setMode(true); }
+
+void frmReplace::setMode(bool replace)
 {
-    replaceMode_ = true;
+    // Find mode hides the replace controls; the Replace button then switches
+    // to replace mode.
+    replaceMode_ = replace;
     for (QWidget* w : {static_cast<QWidget*>(lbWith), static_cast<QWidget*>(cbWith),
                        static_cast<QWidget*>(cmdReplaceAll)})
-        w->show();
-    cmdReplace->setText(QStringLiteral("&Replace"));
-    setWindowTitle(QStringLiteral("Replace"));
+        w->setVisible(replace);
+    cmdReplace->setText(replace ? QStringLiteral("&Replace") : QStringLiteral("&Replace ..."));
+    setWindowTitle(replace ? QStringLiteral("Replace") : QStringLiteral("Find"));
     showCommon();
 }
 

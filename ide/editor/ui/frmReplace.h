@@ -76,6 +76,7 @@ protected:
     void hideEvent(QHideEvent* e) override;
 
 private:
+    void setMode(bool replace);
     void showCommon();
     // While the dialog works, the editor paints its selection as if it had
     // the focus; hiding the dialog gives the editor its own colours back.
