@@ -5,14 +5,9 @@
 
 #include "shell/frmMain.h"
 
-#include <QApplication>
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
-
-#include <cstdlib>
-#include <functional>
 #include <memory>
 
 struct BenchMainWindow {
@@ -33,19 +28,3 @@ struct BenchMainWindow {
         main->show();
     }
 };
-
-// The main of a window benchmark: the offscreen platform unless another is
-// set, the application, the benchmarks; atEnd runs while the application
-// still exists (to drop windows kept between benchmarks).
-inline int runQtBenchmarks(int argc, char** argv, const std::function<void()>& atEnd = {})
-{
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    if (atEnd)
-        atEnd();
-    return 0;
-}

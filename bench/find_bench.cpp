@@ -8,6 +8,7 @@
 //  - UndoReplaceAll: the one undo step that takes a Replace All back;
 //  - PlanReplaceAll: the search rules alone (no editor) on the same text.
 #include "BenchMainWindow.h"
+#include "QtBenchmarkMain.h"
 
 #include "editor/TextSearch.h"
 #include "editor/ui/SourceEdit.h"

@@ -12,6 +12,7 @@
 //    rewriting the cells only);
 //  - MemorySweep: paging from $0000 to the end of memory, repainted per page.
 #include "BenchMainWindow.h"
+#include "QtBenchmarkMain.h"
 
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
