@@ -573,7 +573,10 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
     const uint32_t everyMs = options.eventEveryMs;
     // Rounds between looks at the events: every eventEverySteps steps, and
     // every 64 steps a look at the clock when a time interval is set.
-    const uint32_t lookEvery = (everyMs != 0 && everySteps > 64) ? 64 : everySteps;
+    // On the board every step is a frame exchange of milliseconds: window
+    // messages run after each one, so Pause acts at once.
+    const bool board = !link_.simulatorMode();
+    const uint32_t lookEvery = board ? 1 : (everyMs != 0 && everySteps > 64) ? 64 : everySteps;
 
     if (!animate && !tracing && simulatorShortRoad && !link_.hasHooks() && link_.simulatorMode() &&
         link_.linkReady()) {
@@ -630,7 +633,7 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
             continue;
         sinceEvents += sinceLook;
         sinceLook = 0;
-        bool yield = sinceEvents >= everySteps;
+        bool yield = board || sinceEvents >= everySteps;
         if (!yield && everyMs != 0)
             yield = Clock::now() - lastEvents >= std::chrono::milliseconds(everyMs);
         if (yield) {

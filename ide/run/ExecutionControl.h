@@ -24,7 +24,8 @@
 //
 // Play and Animate call ViewHooks::runStarted/runStopped around the loop
 // (Pause enabled, timers off, FreezeDisplay / ThawDisplay, timers back) and
-// ViewHooks::processEvents every RunOptions interval. A single step ends
+// ViewHooks::processEvents every RunOptions interval (on the board after
+// every step: each is a frame exchange anyway). A single step ends
 // with ViewHooks::Refresh and ClockCountUpdate; a step inside Play with
 // RefreshCpuWindow and ClockCountUpdate only.
 //

@@ -202,3 +202,23 @@ TEST_F(BoardStepTest, RtiIsDoneFromTheStack)
     EXPECT_EQ(board.mem[0x0007], 0x09);
     EXPECT_EQ(board.mem[0x0000], 0x11);
 }
+
+TEST_F(BoardStepTest, PlayOnTheBoardLetsEventsRunAfterEveryStep)
+{
+    // $C000: NOP x 10, then BRA $C000.
+    for (int i = 0; i < 10; ++i)
+        loadBoard(0xC000 + i, {0x01});
+    loadBoard(0xC00A, {0x20, 0xF4});
+    link.regs.PC = 0xC000;
+    RunOptions options;
+    options.eventEverySteps = 1u << 20;  // the main window's slice for the simulator
+    options.eventEveryMs = 5;
+    // Pause from the event loop after the 25th step.
+    hooks.onEvents = [this] {
+        if (hooks.events == 25)
+            control.Pause();
+    };
+    EXPECT_EQ(control.Play(options), StopReason::Paused);
+    EXPECT_EQ(hooks.events, 25);
+    EXPECT_EQ(hooks.redrawCpuWindow, 25);  // one step per round of events
+}
