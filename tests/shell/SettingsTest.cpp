@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QSerialPortInfo>
 #include <QtTest>
 
 using namespace zelk;
@@ -325,6 +326,31 @@ private slots:
         QCOMPARE(r.printFont.size, 14.0);
         QVERIFY(r.printFont.italic);
         QCOMPARE(r.screenFont, a.screenFont);
+        // The device list: empty (the COM port's device), then each serial
+        // device of this machine; choosing one is the device setting.
+        auto* cb = dlg.findChild<QComboBox*>("cbDevice");
+        QVERIFY(cb);
+        QStringList devices;
+        for (const QSerialPortInfo& i : QSerialPortInfo::availablePorts())
+            devices << i.systemLocation();
+        QCOMPARE(cb->count(), devices.size() + 1);
+        QCOMPARE(cb->itemText(0), QString());
+        for (int i = 0; i < devices.size(); ++i)
+            QCOMPARE(cb->itemText(i + 1), devices[i]);
+        if (!devices.isEmpty()) {
+            cb->setCurrentIndex(1);
+            QCOMPARE(dlg.result().comDevice, devices[0]);
+        }
+    }
+
+    void baudRateSettingIsKeptAndBounded()
+    {
+        ShellFixture f({{"Settings/BaudRate", "115200"}});
+        QCOMPARE(f.store->load().baudRate, 115200);
+        ShellFixture g({{"Settings/BaudRate", "fast"}});
+        QCOMPARE(g.store->load().baudRate, 38400);
+        ShellFixture h;
+        QCOMPARE(h.store->load().baudRate, 38400);
     }
 
     void optionsOkAppliesTheModeAndReopensThePort()
