@@ -57,6 +57,33 @@ TEST(TerminalAscii, ControlCharacters)
     }
 }
 
+TEST(TerminalAscii, EveryByteValue)
+{
+    // 0-31: BEL rings, BS at column 0 does nothing, TAB and LF move on, FF
+    // then clears all that, CR goes home, the rest are ignored; 32-255 are
+    // characters on one line.
+    TerminalModel t;
+    std::vector<uint8_t> all(256);
+    for (int i = 0; i < 256; ++i)
+        all[static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+    t.Display(all.data(), all.size());
+    ASSERT_EQ(t.lineCount(), 1u);
+    const std::string& line = t.lines()[0];
+    ASSERT_EQ(line.size(), 224u);
+    for (size_t i = 0; i < line.size(); ++i)
+        EXPECT_EQ(static_cast<uint8_t>(line[i]), 32 + i);
+    EXPECT_EQ(t.caretColumn(), 224u);
+    EXPECT_EQ(t.takeBells(), 1);
+
+    // The same stream without FF keeps the TAB's spaces and the LF's line.
+    TerminalModel u;
+    all.erase(all.begin() + 12);
+    u.Display(all.data(), all.size());
+    ASSERT_EQ(u.lineCount(), 2u);
+    EXPECT_EQ(u.lines()[0], std::string(8, ' '));
+    EXPECT_EQ(u.lines()[1].size(), 224u);
+}
+
 TEST(TerminalAscii, BellsAreCounted)
 {
     TerminalModel t;

@@ -71,6 +71,7 @@ frmSerial::frmSerial(frmMain& main, QWidget* parent) : QWidget(parent), main_(ma
 {
     setObjectName(QStringLiteral("frmSerial"));
     setWindowTitle(QStringLiteral("Serial Terminal"));
+    setProperty("helpContext", 41);
     view_ = new TerminalView(model_);
     view_->setObjectName(QStringLiteral("RichText"));
     view_->setFont(toQFont(FontRecord{QStringLiteral("Terminal"), 9, false, false}));
