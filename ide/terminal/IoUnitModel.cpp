@@ -36,7 +36,8 @@ void IoUnitModel::Load()
     in_ = out_ = 0;
     inFresh_ = outFresh_ = false;
     ledPower_ = true;
-    changed(true);
+    inTextShown_ = false;
+    changed();
 }
 
 void IoUnitModel::setInFresh(uint8_t value)
@@ -48,6 +49,7 @@ void IoUnitModel::setInFresh(uint8_t value)
 void IoUnitModel::setInDataRegister(uint8_t value)
 {
     in_ = value;
+    inTextShown_ = true;
     changed(true);
 }
 
@@ -93,6 +95,7 @@ void IoUnitModel::Read()
 void IoUnitModel::setInFormat(IoFormat f)
 {
     inFormat_ = f == IoFormat::BCD ? IoFormat::Signed : f;
+    inTextShown_ = true;
     changed(true);
 }
 

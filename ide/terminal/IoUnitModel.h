@@ -76,6 +76,9 @@ public:
     bool inFresh() const { return inFresh_; }
     bool outFresh() const { return outFresh_; }
     bool ledPower() const { return ledPower_; }
+    // Whether the value entry shows the input byte: not after Load (the
+    // entry starts empty), from the first new byte or input format on.
+    bool inTextShown() const { return inTextShown_; }
     // The bytes in their formats (the value entry and the output text).
     std::string inText() const { return format(in_, inFormat_); }
     std::string outText() const { return format(out_, outFormat_); }
@@ -102,6 +105,7 @@ private:
     bool inFresh_ = false;
     bool outFresh_ = false;
     bool ledPower_ = true;
+    bool inTextShown_ = false;
 };
 
 } // namespace zelk

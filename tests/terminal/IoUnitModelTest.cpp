@@ -185,6 +185,9 @@ TEST_F(IoUnitTest, LoadResetsTheWindowState)
     EXPECT_FALSE(model.inFresh());
     EXPECT_FALSE(model.outFresh());
     EXPECT_TRUE(model.ledPower());
+    EXPECT_FALSE(model.inTextShown());
+    model.setInDataRegister(3);
+    EXPECT_TRUE(model.inTextShown());
 }
 
 // ---- The memory contract -------------------------------------------------------

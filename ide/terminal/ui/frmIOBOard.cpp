@@ -169,7 +169,7 @@ frmIOBOard::frmIOBOard(frmMain& main, QWidget* parent) : QWidget(parent), main_(
             [this] { main_.closeView(QStringLiteral("mnuViewIOunit")); });
 
     unit_.setListener(this);
-    rewriteInText_ = true;
+    rewriteInText_ = unit_.inTextShown();
     redraw();
     setFocusProxy(TextIn_);
 }

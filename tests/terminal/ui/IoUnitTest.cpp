@@ -109,6 +109,7 @@ private slots:
         QCOMPARE(w->TextInBinary()->text(), QStringLiteral("00000000"));
         QCOMPARE(w->TextOutBinary()->text(), QStringLiteral("00000000"));
         QCOMPARE(w->TextOut()->text(), QStringLiteral("0"));
+        QVERIFY(w->TextIn()->text().isEmpty());
         QVERIFY(!w->ShapeInFresh()->isOn());
         QVERIFY(!w->ShapeOutFresh()->isOn());
         QCOMPARE(w->ShapeInFresh()->color(), QColor(128, 128, 128));
@@ -293,6 +294,7 @@ private slots:
         w = open();
         QCOMPARE(w->ComboFormatIn()->currentText(), QStringLiteral("Signed"));
         QCOMPARE(w->TextInBinary()->text(), QStringLiteral("00000000"));
+        QVERIFY(w->TextIn()->text().isEmpty());
         QVERIFY(!w->ShapeInFresh()->isOn());
         QVERIFY(w->CheckLEDPower()->isChecked());
     }
