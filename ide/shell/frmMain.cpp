@@ -176,14 +176,10 @@ frmMain::frmMain(SettingsStore* store, QWidget* parent) : QMainWindow(parent)
     tmrComm_->start();
 
     qApp->installEventFilter(this);
+    // The extensions (the serial terminal's popup with the stored display
+    // mode among them) attach themselves.
     for (const auto& ext : ViewRegistry::extensions())
         ext(*this);
-    // The serial terminal's popup (when this build has it) shows the stored
-    // display mode.
-    if (auto* hex = findChild<QAction*>(QStringLiteral("mnuPopupSerialHex")))
-        hex->setChecked(settings_.hexTerminal);
-    if (auto* ascii = findChild<QAction*>(QStringLiteral("mnuPopupSerialAscii")))
-        ascii->setChecked(!settings_.hexTerminal);
 }
 
 frmMain::~frmMain()

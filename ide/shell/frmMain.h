@@ -95,8 +95,8 @@ public:
     RunOptions& runOptions() { return runOptions_; }
     // The options in force (fonts, port, modes). A window that keeps one of
     // them (the serial terminal's hex mode) may change it here; it is saved
-    // at exit. A popup action named mnuPopupSerialHex, a child of this
-    // window, is set from and read back into hexTerminal automatically.
+    // at exit. The check mark of the popup action mnuPopupSerialHex, a
+    // child of this window, is read back into hexTerminal at exit.
     AppSettings& settings() { return settings_; }
     SettingsStore& store() { return *store_; }
     QSerialPort& MSComm() { return *comm_; }

@@ -89,8 +89,7 @@ frmSerial::frmSerial(frmMain& main, QWidget* parent) : QWidget(parent), main_(ma
 
     // The board's receive handling hands the program's output to the open
     // terminal.
-    if (main_.metaObject()->indexOfSignal("serialTerminalData(QByteArray)") >= 0)
-        connect(&main_, SIGNAL(serialTerminalData(QByteArray)), this, SLOT(Display(QByteArray)));
+    connect(&main_, &frmMain::serialTerminalData, this, &frmSerial::Display);
 }
 
 frmSerial::~frmSerial() = default;
