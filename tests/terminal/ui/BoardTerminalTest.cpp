@@ -89,7 +89,7 @@ private slots:
         QCOMPARE(m().access().regs.PC, 0xE000);
         m().runCommand("mnuRunRun");
         QVERIFY2(waitFor([&] { return m().access().boardRunning; }), qPrintable(fx->messages.join('\n')));
-        QVERIFY2(waitFor([&] { return terminalText(w).contains("HC11 echo ready"); }),
+        QVERIFY2(waitFor([&] { return terminalText(w) == "HC11 echo ready\n"; }),
                  qPrintable(terminalText(w)));
         QCOMPARE(terminalText(w), QStringLiteral("HC11 echo ready\n"));
 
@@ -122,7 +122,15 @@ private slots:
         m().runCommand("mnuDebugGetResVec");
         m().runCommand("mnuRunRun");
         QVERIFY(waitFor([&] { return m().access().boardRunning; }));
-        QTest::qWait(300);  // the greeting comes and goes
+        // The greeting (17 bytes after the run's ACK) has left the board ...
+        QVERIFY(waitFor([&] {
+            const std::string st = board->command("stats");
+            const size_t at = st.find("bytes_out=");
+            return at != std::string::npos && std::stoul(st.substr(at + 10)) >= 18;
+        }));
+        // ... and the IDE has taken it (the line paused for a timer tick).
+        QVERIFY(waitFor([&] { return m().MSComm().bytesAvailable() == 0; }));
+        QTest::qWait(150);
         m().runCommand("mnuViewSerialTerminal");
         auto* w = qobject_cast<frmSerial*>(m().viewWidget("mnuViewSerialTerminal"));
         QVERIFY(w);

@@ -44,7 +44,7 @@ struct Pty {
             close(master);
     }
     // What arrived within ms milliseconds (letting window messages run).
-    QByteArray read(int ms = 200)
+    QByteArray read(int ms = 400)
     {
         QByteArray out;
         QElapsedTimer t;
