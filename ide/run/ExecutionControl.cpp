@@ -437,8 +437,10 @@ void ExecutionControl::makeStepBoard()
 // of runLoop with Korvex's registers kept in locals from one step to the
 // next. The register record follows them before any other road runs and
 // when the loop ends, so what anyone sees afterwards is what runLoop leaves.
-// Straight-line instructions and relative branches run here; every other
-// one goes through stepInto() on the synchronised record.
+// Everything but RTI runs here, with the stack, the save area's SP and the
+// I/O unit's notice of a bit-branch operand handled as the access layer
+// does them without hooks; RTI goes through stepInto() on the synchronised
+// record.
 StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch)
 {
     CpuRegisters& regs = link_.regs;
@@ -465,6 +467,8 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         localsAhead = false;
     };
     fromRecord();
+    // Only a step on the general road can change the mode or the link.
+    bool fast = link_.simulatorMode() && link_.linkReady();
 
     StopReason reason = StopReason::Paused;
     uint64_t steps = 0;
@@ -492,19 +496,80 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         }
         const uint8_t page = prefixPage[opcode];
         const OpcodeFacts& facts = opcodeFacts[page][page ? image[(pc + 1) & 0xFFFF] : opcode];
-        if ((facts.flow == Flow::None || facts.flow == Flow::Branch) && link_.simulatorMode() && link_.linkReady())
-            [[likely]] {
-            int32_t next = (pc + facts.length) & 0xFFFF;
-            bool taken = false;
-            if (facts.flow == Flow::Branch) {
+        // k: the opcode byte (past a prefix); operand bytes follow it.
+        const int32_t k = page ? pc + 1 : pc;
+        auto operand = [image, k](int i) { return image[(k + i) & 0xFFFF]; };
+        int32_t next = (pc + facts.length) & 0xFFFF;
+        bool taken = false, isCall = false, isReturn = false, execute = false, local = fast;
+        if (local) {
+            switch (facts.flow) {
+            case Flow::None:
+                execute = true;
+                break;
+            case Flow::Branch:
                 taken = flagsInCcr ? (branchConditions[opcode & 0x0F] >> (ccr & 0x0F) & 1) != 0
                                    : branchTaken(opcode, regs);
                 if (taken)
-                    next = (pc + 2 + static_cast<int8_t>(image[(pc + 1) & 0xFFFF])) & 0xFFFF;
+                    next = (pc + 2 + static_cast<int8_t>(operand(1))) & 0xFFFF;
+                execute = !taken;
+                break;
+            case Flow::Call:
+            case Flow::Jump:
+                isCall = facts.flow == Flow::Call;
+                taken = !isCall;
+                switch (facts.format) {
+                case OperandFormat::Direct: next = operand(1); break;
+                case OperandFormat::Extended: next = operand(1) << 8 | operand(2); break;
+                case OperandFormat::IndexedX: next = (ix + operand(1)) & 0xFFFF; break;
+                case OperandFormat::IndexedY: next = (iy + operand(1)) & 0xFFFF; break;
+                case OperandFormat::Relative:
+                    next = (pc + facts.length + static_cast<int8_t>(operand(1))) & 0xFFFF;
+                    break;
+                default: local = false; break;
+                }
+                break;
+            case Flow::ReturnSub:
+                isReturn = true;
+                break;
+            case Flow::BitBranchSet:
+            case Flow::BitBranchClear:
+                break;
+            default:
+                local = false;
+                break;
             }
+        }
+        if (local) [[likely]] {
+            regs.PC = pc;
             clockCounter += facts.cycles;
-            lastStep_ = StepInfo{pc, next, taken, false, false, !taken};
-            if (!taken) {
+            if (facts.flow == Flow::BitBranchSet || facts.flow == Flow::BitBranchClear) {
+                // The operand read of the prediction, as AccessLayer::InByte
+                // does it in simulator mode: the I/O unit hears of it first.
+                int32_t address = operand(1);
+                if (facts.format == OperandFormat::BitBranchIndexedX)
+                    address += ix;
+                else if (facts.format == OperandFormat::BitBranchIndexedY)
+                    address += iy;
+                address &= 0xFFFF;
+                const uint8_t mask = operand(2);
+                const int8_t offset = static_cast<int8_t>(operand(3));
+                if (link_.ioActive() && (address == AccessLayer::IoInFresh || address == AccessLayer::IoInData))
+                    if (IoUnit* io = sim.ioUnit())
+                        io->beforeRead(address);
+                const uint8_t value = image[address];
+                const uint8_t bits = facts.flow == Flow::BitBranchSet ? static_cast<uint8_t>(~value) : value;
+                taken = (bits & mask) == 0;
+                if (taken)
+                    next = (pc + facts.length + offset) & 0xFFFF;
+                execute = !taken;
+            } else if (isReturn) {
+                // InStack: the ten bytes from SP into the stack buffer.
+                for (int i = 0; i < 10; ++i)
+                    link_.stackBuffer[static_cast<size_t>(i)] = image[(sp + i) & 0xFFFF];
+                next = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
+            }
+            lastStep_ = StepInfo{pc, next, taken, isCall, isReturn, execute};
+            if (execute) {
                 const int len = facts.length;
                 uint8_t instr[8];
                 if (std::endian::native == std::endian::little && pc <= 0x10000 - 8) {
@@ -524,6 +589,21 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 SimulatorTarget::storeSaveArea(image, a, b, ix, iy, sp, ccr);
                 localsAhead = true;
                 flagsInCcr = true;
+            } else if (isCall || isReturn) {
+                if (isCall) {
+                    // The return address: high byte at SP-1, low byte at SP.
+                    const int32_t returnAddress = (pc + facts.length) & 0xFFFF;
+                    sp = (sp - 1) & 0xFFFF;
+                    image[sp] = static_cast<uint8_t>(returnAddress >> 8);
+                    image[(sp + 1) & 0xFFFF] = static_cast<uint8_t>(returnAddress);
+                    sp = (sp - 1) & 0xFFFF;
+                } else {
+                    sp = (sp + 2) & 0xFFFF;
+                }
+                // The save area's SP, as writeSP.
+                image[6] = static_cast<uint8_t>(sp >> 8);
+                image[7] = static_cast<uint8_t>(sp);
+                localsAhead = true;
             }
             regs.PC = next;
             lastStepHere = true;
@@ -540,6 +620,7 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             }
             // The record now agrees with its CCR if the target ran.
             flagsInCcr = flagsInCcr || executeFlag;
+            fast = link_.simulatorMode() && link_.linkReady();
         }
         firstStep = false;
         ++steps;

@@ -7,10 +7,13 @@
 // view hooks called and the I/O unit's calls.
 #include "RunTestSupport.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
+#include <vector>
 
 using namespace zelk;
 using namespace zelk::test;
@@ -158,12 +161,14 @@ TEST_P(ShortRoadPlay, PlayAgreesWithTheGeneralRoadOnRandomPrograms)
         a->breakpoints.append(breakpoint);
         b->breakpoints.append(breakpoint);
         RunOptions options;
-        options.maxSteps = 50;
         options.stopOnHalt = true;
         options.stopOnSelfBranch = true;
         options.eventEverySteps = 16;
         options.eventEveryMs = 0;
-        for (int run = 0; run < 20; ++run) {
+        for (int run = 0; run < 120; ++run) {
+            // Mostly short runs, so that every kind of instruction is
+            // often the last one before the comparison.
+            options.maxSteps = run % 10 == 9 ? 50 : 1 + run % 4;
             const StopReason ra = a->control.Play(options);
             const StopReason rb = b->control.Play(options);
             ASSERT_EQ(ra, rb) << "program " << program << " run " << run;
@@ -174,6 +179,74 @@ TEST_P(ShortRoadPlay, PlayAgreesWithTheGeneralRoadOnRandomPrograms)
         }
     }
 }
+
+// Programs that random bytes seldom make: polling the I/O unit with bit
+// branches and loads, calls and returns with the stack across the top of
+// memory and through the save area, an RTI frame, indexed jumps that wrap.
+struct Crafted {
+    const char* name;
+    std::vector<uint8_t> code;  // at $E000
+    int32_t sp, ix, iy;
+    bool readsIo = false;
+};
+
+class ShortRoadCrafted : public ::testing::TestWithParam<std::tuple<Crafted, bool>> {};
+
+TEST_P(ShortRoadCrafted, BothRoadsAgreeStepByStep)
+{
+    const Crafted& c = std::get<0>(GetParam());
+    const bool withHooks = std::get<1>(GetParam());
+    Core a(true, withHooks), b(false, withHooks);
+    for (Core* core : {&a, &b}) {
+        std::copy(c.code.begin(), c.code.end(), core->link.image() + 0xE000);
+        core->link.image()[0x6000] = 1;  // input waiting
+        core->link.image()[0x6001] = 0x41;
+        const uint8_t back[3] = {0x7E, 0xE0, 0x00};  // $0010: JMP $E000
+        std::copy(std::begin(back), std::end(back), core->link.image() + 0x0010);
+        core->link.regs.PC = 0xE000;
+        core->link.regs.SP = c.sp;
+        core->link.regs.IX = c.ix;
+        core->link.regs.IY = c.iy;
+    }
+    RunOptions options;
+    for (int run = 0; run < 300; ++run) {
+        options.maxSteps = 1 + run % 3;
+        const StopReason ra = a.control.Play(options);
+        const StopReason rb = b.control.Play(options);
+        ASSERT_EQ(ra, rb) << "run " << run;
+        const std::string d = differences(a, b);
+        ASSERT_TRUE(d.empty()) << "run " << run << ": " << d;
+    }
+    if (c.readsIo) {
+        EXPECT_FALSE(a.io.log.empty()) << "the I/O unit was never read";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ShortRoad, ShortRoadCrafted,
+    ::testing::Combine(
+        ::testing::Values(
+            // LDX #$6000; loop: BRCLR 0,X $01 loop; BRSET 1,X $40 +2; NOP; NOP;
+            // LDAA $6001; STAA $6003; BRA loop
+            Crafted{"IoPolling", {0xCE, 0x60, 0x00, 0x1F, 0x00, 0x01, 0xFC, 0x1E, 0x01, 0x40, 0x02, 0x01, 0x01,
+                                  0xB6, 0x60, 0x01, 0xB7, 0x60, 0x03, 0x20, 0xEE}, 0x00FF, 0, 0, true},
+            // BRSET $6001-style through Y, and a direct-page bit branch.
+            Crafted{"IoThroughY", {0x18, 0x1E, 0x01, 0x01, 0x02, 0x01, 0x01, 0x13, 0x05, 0xFF, 0xFD, 0x20, 0xF2},
+                    0x00FF, 0, 0x6000, true},
+            // JSR $E010 / BSR / RTS with SP at the top of memory and at the
+            // save area: LDS #1; loop: JSR sub; BSR sub; BRA loop ... sub: RTS
+            Crafted{"StackAcrossTheTop", {0xBD, 0xE0, 0x10, 0x8D, 0x0B, 0x6E, 0x00, 0x01, 0x01, 0x01, 0x01, 0x01,
+                                          0x01, 0x01, 0x01, 0x01, 0x39, 0x20, 0xEC},
+                    0x0001, 0xE000, 0},
+            Crafted{"StackThroughSaveArea", {0xBD, 0xE0, 0x06, 0x20, 0xFB, 0x01, 0x36, 0x32, 0x39}, 0x0008, 0, 0},
+            // RTI from a frame built by pushes: PSHX PSHY... then RTI.
+            Crafted{"Rti", {0xCE, 0xE0, 0x00, 0x3C, 0x18, 0x3C, 0x3C, 0x36, 0x37, 0x07, 0x36, 0x3B}, 0x01FF, 0, 0},
+            // JMP $20,X with X = $FFF0 wraps to $0010, which jumps back.
+            Crafted{"IndexedJumpWraps", {0x01, 0x08, 0x09, 0x6E, 0x20}, 0x00FF, 0xFFF0, 0}),
+        ::testing::Bool()),
+    [](const ::testing::TestParamInfo<std::tuple<Crafted, bool>>& info) {
+        return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "WithHooks" : "Headless");
+    });
 
 INSTANTIATE_TEST_SUITE_P(ShortRoad, ShortRoadPlay, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& info) {
