@@ -229,6 +229,18 @@ private slots:
         QVERIFY(f.messages.isEmpty());
     }
 
+    void aPrinterThatCannotStartIsReported()
+    {
+        PrintFixture f;
+        // An output that cannot be opened: the print job cannot begin.
+        f.printer().setOutputFileName(f.dir.filePath("no/such/folder/out.pdf"));
+        f.e->setContent(numbered(3));
+        QCOMPARE(PrintEditor(*f.m, *f.e, f.printer()), 0);
+        QCOMPARE(f.messages, QStringList{"Tarvine - Print Error|The printer could not be started !"});
+        QCOMPARE(f.e->Text->toPlainText(), numbered(3));
+        QVERIFY(!f.e->TextChanged());
+    }
+
     void printAsksTheDialogFirst()
     {
         NEED_PDF_TOOLS();
