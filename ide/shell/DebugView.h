@@ -36,6 +36,9 @@ public:
     // Asked before the program ends or the window closes with the program:
     // return false to cancel (an editor whose changes the user keeps).
     virtual bool queryUnload() { return true; }
+    // The close that queryUnload agreed to does not happen after all
+    // (another window refused): the next close asks again.
+    virtual void cancelUnload() {}
 
     // The address of the current row (the disassembler: Run To Cursor's
     // target), or -1 when there is none.

@@ -44,19 +44,22 @@ QString HelpViewer::anchorFor(int context)
 
 bool HelpViewer::showTopic(int context)
 {
-    if (!QFileInfo::exists(file_)) {
+    const bool found = QFileInfo(file_).isFile();
+    if (found) {
+        QUrl url = QUrl::fromLocalFile(file_);
+        url.setFragment(anchorFor(context));
+        browser_->setSource(url);
+    } else {
+        // The viewer opens with this page, so that the command visibly
+        // answers and says what is wrong.
         browser_->setHtml(QStringLiteral("<h2>Help not found</h2><p>The help file <tt>%1</tt> "
                                          "is missing: it belongs beside the program.</p>")
                               .arg(file_.toHtmlEscaped()));
-        return false;
     }
-    QUrl url = QUrl::fromLocalFile(file_);
-    url.setFragment(anchorFor(context));
-    browser_->setSource(url);
     show();
     raise();
     activateWindow();
-    return true;
+    return found;
 }
 
 } // namespace zelk

@@ -12,9 +12,12 @@ class HelpViewer : public QDialog {
     Q_OBJECT
 public:
     explicit HelpViewer(const QString& file, QWidget* parent = nullptr);
-    // Shows the topic of a context number (0 = contents); false when the
-    // help file is missing (the viewer then says so).
+    // Shows the viewer at the topic of a context number (0 = contents);
+    // false when the help file is missing (the viewer then shows a "Help
+    // not found" page).
     bool showTopic(int context);
+    void setFile(const QString& file) { file_ = file; }
+    const QString& file() const { return file_; }
     QTextBrowser* browser() const { return browser_; }
     static QString anchorFor(int context);
 

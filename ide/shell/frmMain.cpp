@@ -306,6 +306,20 @@ void frmMain::buildStatusBar()
         sb->addWidget(l, kPanels[i].twips);
         panels_[i] = l;
     }
+    // Passing messages get a place of their own: the bar's temporary
+    // message would cover all seven panels.
+    sbMessage_ = new QLabel;
+    sbMessage_->setObjectName(QStringLiteral("sbMessage"));
+    sbMessage_->setFrameShape(QFrame::Panel);
+    sbMessage_->setFrameShadow(QFrame::Sunken);
+    sbMessage_->hide();
+    sb->addWidget(sbMessage_);
+    sayTimer_ = new QTimer(this);
+    sayTimer_->setSingleShot(true);
+    connect(sayTimer_, &QTimer::timeout, this, [this] {
+        sbMessage_->hide();
+        sbMessage_->clear();
+    });
 }
 
 void frmMain::connectCommands()
@@ -619,7 +633,15 @@ void frmMain::setPanelText(int n, const QString& text)
         l->setText(text);
 }
 
-void frmMain::say(const QString& text) { statusBar()->showMessage(text, 4000); }
+void frmMain::say(const QString& text)
+{
+    sbMessage_->setText(text);
+    sbMessage_->setToolTip(text);
+    sbMessage_->setVisible(!text.isEmpty());
+    sayTimer_->start(4000);
+}
+
+QString frmMain::passingMessage() const { return sbMessage_->text(); }
 
 // ---- Settings ------------------------------------------------------------------
 
@@ -849,6 +871,7 @@ void frmMain::showHelp(int context)
 {
     if (!help_)
         help_ = new HelpViewer(helpFile(), this);
+    help_->setFile(helpFile());
     help_->showTopic(context);
 }
 
@@ -1265,14 +1288,28 @@ void frmMain::closeEvent(QCloseEvent* e)
     }
     // Every child that may refuse (an editor with unsaved changes) is asked
     // before anything is unloaded; one refusal cancels.
-    for (QMdiSubWindow* s : mdi_->subWindowList())
-        if (auto* v = dynamic_cast<DebugView*>(s->widget()); v && !v->queryUnload()) {
+    // Each is asked once: the closes below take the answers given here.
+    QList<QPointer<QMdiSubWindow>> asked;
+    auto withdraw = [&asked] {
+        for (const QPointer<QMdiSubWindow>& s : asked)
+            if (auto* v = s ? dynamic_cast<DebugView*>(s->widget()) : nullptr)
+                v->cancelUnload();
+    };
+    for (QMdiSubWindow* s : mdi_->subWindowList()) {
+        auto* v = dynamic_cast<DebugView*>(s->widget());
+        if (!v)
+            continue;
+        if (!v->queryUnload()) {
+            withdraw();
             closeAfterRun_ = false;
             e->ignore();
             return;
         }
+        asked << s;
+    }
     for (QMdiSubWindow* ed : editors())
         if (!ed->close()) {
+            withdraw();
             e->ignore();
             return;
         }

@@ -85,7 +85,11 @@ public:
     // ---- Status bar -----------------------------------------------------------
     QLabel* panel(int n) const;                      // 1..7
     void setPanelText(int n, const QString& text);
-    void say(const QString& text);                   // a passing status-bar message
+    // A passing status-bar message (4 s), shown beside the seven panels,
+    // which stay visible; passingMessage() is the one shown now (empty when
+    // none).
+    void say(const QString& text);
+    QString passingMessage() const;
 
     // ---- State ----------------------------------------------------------------
     AccessLayer& access() { return *access_; }
@@ -218,6 +222,8 @@ private:
     QMdiArea* mdi_ = nullptr;
     QToolBar* tbToolbar_ = nullptr;
     QLabel* panels_[7] = {};
+    QLabel* sbMessage_ = nullptr;
+    QTimer* sayTimer_ = nullptr;
     QSerialPort* comm_ = nullptr;
     QTimer* tmrComm_ = nullptr;
     QTimer* tmrRefresh_ = nullptr;

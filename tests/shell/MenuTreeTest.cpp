@@ -262,6 +262,34 @@ private slots:
         QVERIFY(m.helpViewer()->browser()->toPlainText().contains("missing"));
     }
 
+    void missingHelpFileOpensTheNotFoundPage_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("topics") << "mnuHelpVeskHelp";
+        QTest::newRow("using help") << "mnuHelpUsingHelp";
+        QTest::newRow("symbols") << "mnuHelpHC11Symbols";
+    }
+    void missingHelpFileOpensTheNotFoundPage()
+    {
+        QFETCH(QString, command);
+        ShellFixture f;
+        frmMain& m = f.start();
+        m.setHelpFile(f.dir.filePath("ZELK.html"));
+        m.show();
+        m.runCommand(command);
+        QVERIFY(m.helpViewer());
+        QVERIFY(m.helpViewer()->isVisible());
+        QVERIFY(m.helpViewer()->browser()->toPlainText().contains("Help not found"));
+        // Once the file is there, the same viewer shows it.
+        QFile help(f.dir.filePath("ZELK.html"));
+        QVERIFY(help.open(QIODevice::WriteOnly));
+        help.write("<html><body><a name=\"contents\"></a><h1>Contents here</h1></body></html>");
+        help.close();
+        m.runCommand("mnuHelpVeskHelp");
+        QVERIFY(m.helpViewer()->isVisible());
+        QVERIFY(m.helpViewer()->browser()->toPlainText().contains("Contents here"));
+    }
+
     void toolbarButtonsInOrderWithTooltips()
     {
         ShellFixture f;
@@ -305,6 +333,33 @@ private slots:
             QCOMPARE(m.panel(i)->text(), QString::fromLatin1(texts[i - 1]));
         QVERIFY(m.portError());
         QCOMPARE(m.statusBar()->objectName(), QStringLiteral("sbStatusBar"));
+    }
+
+    void passingMessageLeavesThePanelsVisible()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        m.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m));
+        QList<int> shown;
+        for (int i = 1; i <= 7; ++i)
+            if (m.panel(i)->isVisible())
+                shown << i;
+        QVERIFY(shown.contains(1));
+        m.say(QStringLiteral("Program loaded"));
+        QCoreApplication::processEvents();
+        QCOMPARE(m.passingMessage(), QStringLiteral("Program loaded"));
+        auto* message = m.statusBar()->findChild<QLabel*>(QStringLiteral("sbMessage"));
+        QVERIFY(message);
+        QVERIFY(message->isVisible());
+        for (int i : shown) {
+            QVERIFY2(m.panel(i)->isVisible(), qPrintable(QString::number(i)));
+            QVERIFY2(m.panel(i)->width() > 0, qPrintable(QString::number(i)));
+        }
+        // A panel written while the message shows is readable at once.
+        m.setPanelText(3, QStringLiteral("Symbols: 12"));
+        QVERIFY(m.panel(3)->isVisible());
+        QCOMPARE(m.panel(3)->text(), QStringLiteral("Symbols: 12"));
     }
 
     void viewToolbarAndStatusBarToggle()

@@ -244,7 +244,7 @@ private slots:
         frmMain& m = f.start();
         m.menuItem("mnuViewLabel")->trigger();
         QVERIFY(!m.isShown("mnuViewLabel"));
-        QVERIFY(m.statusBar()->currentMessage().contains("not available"));
+        QVERIFY(m.passingMessage().contains("not available"));
     }
 
     void arrangeDebuggerWithNoWindowOpenStoresTheRectangles()

@@ -22,7 +22,6 @@
 #include <QMenu>
 #include <QSaveFile>
 #include <QTextBlock>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace zelk {
@@ -39,13 +38,6 @@ bool clipboardHasText()
 {
     const QClipboard* c = QGuiApplication::clipboard();
     return c && !c->text().isEmpty();
-}
-
-QMessageBox::StandardButton defaultQuestion(QWidget* owner, const QString& caption, const QString& text,
-                                            QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
-{
-    QMessageBox box(icon, caption, text, buttons, owner);
-    return QMessageBox::StandardButton(box.exec());
 }
 
 QString defaultFileDialog(QWidget* owner, const QString& caption, const QString& filter, int& index,
@@ -80,9 +72,16 @@ QString chooseSaveAsPath(QWidget* owner, const frmEditor& e)
 
 } // namespace
 
+QMessageBox::StandardButton EditorPrompts::messageBox(QWidget* owner, const QString& caption, const QString& text,
+                                                      QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, caption, text, buttons, owner);
+    return QMessageBox::StandardButton(box.exec());
+}
+
 std::function<QMessageBox::StandardButton(QWidget*, const QString&, const QString&, QMessageBox::StandardButtons,
                                           QMessageBox::Icon)>
-    EditorPrompts::question = defaultQuestion;
+    EditorPrompts::question = EditorPrompts::messageBox;
 std::function<QString(QWidget*, const QString&, const QString&, int&, const QString&, bool)>
     EditorPrompts::fileDialog = defaultFileDialog;
 
@@ -210,25 +209,46 @@ void frmEditor::Cursor()
     main_.setPanelText(6, QStringLiteral("Col. %1").arg(column + 1));
 }
 
+void frmEditor::setFileContent(const QByteArray& bytes)
+{
+    const DecodedSource d = decodeSource(std::string_view(bytes.constData(), size_t(bytes.size())));
+    format_ = d.format;
+    setContent(QString::fromUtf8(d.text.data(), qsizetype(d.text.size())));
+}
+
+bool frmEditor::fileContent(QByteArray& bytes, QString& error) const
+{
+    // The raw text: the plain-text form would turn no-break spaces (a
+    // Latin-1 byte $A0) into spaces. Blocks are separated by U+2029.
+    QString text = Text->document()->toRawText();
+    text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    const QByteArray utf8 = text.toUtf8();
+    std::string out;
+    const EncodeResult r = encodeSource(std::string_view(utf8.constData(), size_t(utf8.size())), format_, out);
+    if (!r.ok) {
+        error = QString::fromStdString(unencodableMessage(r.badLine));
+        return false;
+    }
+    bytes = QByteArray(out.data(), qsizetype(out.size()));
+    return true;
+}
+
 bool frmEditor::SaveEditor()
 {
     QString error;
-    {
+    QByteArray bytes;
+    if (fileContent(bytes, error)) {
         BusyPointer busy;
         QSaveFile f(EditorName);
-        QString text = Text->toPlainText();
-        if (!text.isEmpty() && !text.endsWith('\n'))
-            text += '\n';
         if (f.open(QIODevice::WriteOnly)) {
-            f.write(text.toUtf8());
-            if (f.commit())
-                error.clear();
-            else
+            f.write(bytes);
+            if (!f.commit())
                 error = f.errorString();
         } else {
             error = f.errorString();
         }
     }
+    // A text that cannot be written leaves the file as it was.
     if (!error.isEmpty()) {
         main_.message("Tarvine - Write Error", readError(error).toStdString(), MessageIcon::Exclamation);
         return false;
@@ -283,12 +303,14 @@ bool frmEditor::queryUnload()
 {
     if (!askToClose())
         return false;
-    // The main window closes the editors right after asking all of them; a
-    // close that another window cancels must ask again next time.
+    // The main window closes the editors right after asking all of them;
+    // the close that follows must not ask again. The answer holds until
+    // that close or until the main window withdraws it (cancelUnload).
     closeAnswered_ = true;
-    QTimer::singleShot(0, this, [this] { closeAnswered_ = false; });
     return true;
 }
+
+void frmEditor::cancelUnload() { closeAnswered_ = false; }
 
 void frmEditor::closeEvent(QCloseEvent* e)
 {
@@ -434,7 +456,7 @@ frmEditor* OpenEditor(frmMain& m, const QString& path, const QString& title)
     auto* e = new frmEditor(m);
     e->EditorName = QFileInfo(path).absoluteFilePath();
     e->EditorTitle = title.isEmpty() ? QFileInfo(path).fileName() : title;
-    e->setContent(QString::fromUtf8(data));
+    e->setFileContent(data);
     showEditor(m, e);
     return e;
 }
@@ -445,10 +467,26 @@ frmEditor* activeEditor(frmMain& m)
     return sub ? qobject_cast<frmEditor*>(sub->widget()) : nullptr;
 }
 
+bool sameFile(const QString& a, const QString& b)
+{
+    if (a.isEmpty() || b.isEmpty())
+        return false;
+    if (a == b)
+        return true;
+    // The same file reached through a symbolic link, "..", or a second
+    // slash: canonical paths (with every link resolved) are equal.
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    if (!ca.isEmpty() && !cb.isEmpty())
+        return ca == cb;
+    // A file that no longer exists: compare the cleaned absolute paths.
+    return QDir::cleanPath(QFileInfo(a).absoluteFilePath()) == QDir::cleanPath(QFileInfo(b).absoluteFilePath());
+}
+
 frmEditor* findEditor(frmMain& m, const QString& path)
 {
     for (QMdiSubWindow* s : m.editors())
-        if (auto* e = qobject_cast<frmEditor*>(s->widget()); e && e->EditorName == path)
+        if (auto* e = qobject_cast<frmEditor*>(s->widget()); e && sameFile(e->EditorName, path))
             return e;
     return nullptr;
 }

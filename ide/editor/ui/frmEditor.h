@@ -9,6 +9,7 @@
 // dialogs go through EditorPrompts so that tests can answer them.
 #pragma once
 
+#include "editor/SourceText.h"
 #include "shell/DebugView.h"
 
 #include <QMessageBox>
@@ -41,6 +42,13 @@ public:
 
     // Puts text into the control as the file's content (no undo step, not changed).
     void setContent(const QString& text);
+    // Puts a file's bytes into the control, remembering their encoding and
+    // line ends so that SaveEditor writes unedited bytes back unchanged.
+    void setFileContent(const QByteArray& bytes);
+    // The bytes SaveEditor writes: the text in the file's format. False
+    // (with a message) when the text cannot be written in that format.
+    bool fileContent(QByteArray& bytes, QString& error) const;
+    const SourceFormat& sourceFormat() const { return format_; }
     // Writes "Line n" and "Col. n" into the status bar (tabs every nine columns).
     void Cursor();
     // Writes the text to EditorName (atomically: a failed write keeps the
@@ -52,6 +60,7 @@ public:
 
     // The close question; false when the close is refused.
     bool queryUnload() override;
+    void cancelUnload() override;
     bool refreshable() const override { return false; }
 
     // Activation and deactivation as the active child changes.
@@ -71,6 +80,8 @@ private:
     void updateButtons();
 
     frmMain& main_;
+    // How the file was written; a new document gets UTF-8 and LF.
+    SourceFormat format_ = newDocumentFormat();
     // Set once the close question has been answered for a close now in
     // progress (the main window asks every editor before closing any).
     bool closeAnswered_ = false;
@@ -79,6 +90,9 @@ private:
 
 // The answers the editors ask for; tests replace them.
 struct EditorPrompts {
+    // The real modal message box, the default of `question`.
+    static QMessageBox::StandardButton messageBox(QWidget* owner, const QString& caption, const QString& text,
+                                                  QMessageBox::StandardButtons buttons, QMessageBox::Icon icon);
     // A message box with these buttons; returns the button pressed.
     static std::function<QMessageBox::StandardButton(QWidget* owner, const QString& caption, const QString& text,
                                                      QMessageBox::StandardButtons buttons, QMessageBox::Icon icon)>
@@ -112,7 +126,9 @@ void mnuFileSaveAs(frmMain& m);
 void mnuFileClose(frmMain& m);
 // The active editor (the current editor child), or null.
 frmEditor* activeEditor(frmMain& m);
-// The editor whose EditorName is `path`, or null.
+// Whether two paths name the same file (symbolic links resolved).
+bool sameFile(const QString& a, const QString& b);
+// The editor whose EditorName is the file `path` names, or null.
 frmEditor* findEditor(frmMain& m, const QString& path);
 // Runs the Edit menu's enabling rule (also done when the menu opens).
 void mnuEditOpening(frmMain& m);

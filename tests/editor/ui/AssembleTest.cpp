@@ -2,6 +2,7 @@
 // program: results beside the source, symbols loaded, the "Assembling Done"
 // box, the error list and Show Error, the save question, the Assemble and
 // Load Symbols dialogs, missing tools, and a script that never finishes.
+#include "../ProcessCheck.h"
 #include "EditorTestSupport.h"
 
 #include "editor/ui/AssembleCommand.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QtTest>
 
 using namespace zelk;
@@ -131,6 +133,53 @@ private slots:
         QCOMPARE(e->Text->textCursor().blockNumber(), 2);
     }
 
+    void showErrorFindsTheEditorOfASourceReachedThroughALink()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        QVERIFY(QDir(f.dir.path()).mkdir("real"));
+        const QString link = f.dir.filePath("link");
+        QVERIFY(QFile::link(f.dir.filePath("real"), link));
+        f.write("real/bad.asm", kBad);
+        // Opened through the link; the assembly resolves the folder.
+        QDir::setCurrent(link);
+        frmEditor* e = OpenEditor(m, link + "/bad.asm");
+        QVERIFY(e);
+        QCOMPARE(e->EditorName, link + "/bad.asm");
+        m.runCommand("mnuFileAssemble");
+        frmError* list = frmError::instance();
+        QVERIFY(list);
+        QVERIFY(list->List->count() > 0);
+        // Unsaved work in the open editor: Show Error must go to it, not
+        // to a second copy whose later save would overwrite it.
+        e->Text->moveCursor(QTextCursor::End);
+        e->Text->insertPlainText("* note\n");
+        list->List->setCurrentRow(1);
+        list->cmdShowClick();
+        QCOMPARE(m.editors().size(), 1);
+        QCOMPARE(activeEditor(m), e);
+        QCOMPARE(e->Text->textCursor().blockNumber(), 4);
+        QVERIFY(e->TextChanged());
+    }
+
+    void sameFileResolvesLinks()
+    {
+        QTemporaryDir d;
+        QVERIFY(QDir(d.path()).mkdir("real"));
+        QFile(d.filePath("real/a.asm")).open(QIODevice::WriteOnly);
+        QFile(d.filePath("real/b.asm")).open(QIODevice::WriteOnly);
+        QVERIFY(QFile::link(d.filePath("real"), d.filePath("link")));
+        QVERIFY(QFile::link(d.filePath("real/a.asm"), d.filePath("alias.asm")));
+        QVERIFY(sameFile(d.filePath("real/a.asm"), d.filePath("link/a.asm")));
+        QVERIFY(sameFile(d.filePath("alias.asm"), d.filePath("real/a.asm")));
+        QVERIFY(sameFile(d.filePath("real/../real/a.asm"), d.filePath("link/a.asm")));
+        QVERIFY(!sameFile(d.filePath("real/a.asm"), d.filePath("link/b.asm")));
+        QVERIFY(!sameFile(d.filePath("real/a.asm"), QString()));
+        // Files that are gone compare by their cleaned paths.
+        QVERIFY(sameFile(d.filePath("real/gone.asm"), d.filePath("real/./gone.asm")));
+        QVERIFY(!sameFile(d.filePath("real/gone.asm"), d.filePath("real/other.asm")));
+    }
+
     void aLineNumberBeyondTheEndGoesToTheLastLine()
     {
         EditorFixture f;
@@ -236,7 +285,12 @@ private slots:
         as11.close();
         QFile script(tools.filePath("asm.sh"));
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("echo partial > 'Temp$$$.lst'\nexec sleep 30\n");
+        // The script starts a sleeping child of its own before it hangs.
+        script.write("echo partial > 'Temp$$$.lst'\n"
+                     "sleep 30 &\n"
+                     "echo $! > child.pid\n"
+                     "echo $$ > script.pid\n"
+                     "exec sleep 30\n");
         script.close();
         AssembleSettings::programDir = tools.path();
         AssembleSettings::markerTimeout = std::chrono::milliseconds(300);
@@ -249,6 +303,39 @@ private slots:
         QCOMPARE(scratchFiles(tools.path()), QStringList());
         QVERIFY(!QFileInfo::exists(f.dir.filePath("prog.lst")));
         QCOMPARE(QApplication::overrideCursor(), nullptr);
+        // Nothing the run started is left running.
+        const pid_t child = pidFromFile(tools.filePath("child.pid").toStdString());
+        const pid_t shell = pidFromFile(tools.filePath("script.pid").toStdString());
+        QVERIFY(child > 0);
+        QVERIFY(shell > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!processRunning(child), 2000);
+        QTRY_VERIFY_WITH_TIMEOUT(!processRunning(shell), 2000);
+    }
+
+    void aBackgroundProcessOfTheScriptCannotWriteIntoTheNextRun()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        QTemporaryDir tools;
+        QFile(tools.filePath("as11")).open(QIODevice::WriteOnly);
+        QFile script(tools.filePath("asm.sh"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        // It finishes at once but leaves a child behind that would later
+        // drop a marker and an S-record file into the scratch directory.
+        script.write("(sleep 1; echo S9030000FC > 'Temp$$$.s19'; : > 'Temp$$$.$$$') &\n"
+                     "echo $! > child.pid\n"
+                     "echo '1: first run' > 'Temp$$$.err'\n"
+                     ": > 'Temp$$$.$$$'\n");
+        script.close();
+        AssembleSettings::programDir = tools.path();
+        OpenEditor(m, f.write("prog.asm", kGood));
+        m.runCommand("mnuFileAssemble");
+        QVERIFY(QFileInfo::exists(f.dir.filePath("prog.err")));
+        const pid_t child = pidFromFile(tools.filePath("child.pid").toStdString());
+        QVERIFY(child > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!processRunning(child), 2000);
+        QTest::qWait(1200);
+        QCOMPARE(scratchFiles(tools.path()), QStringList());
     }
 
     void aScriptThatFailsIsReportedAtOnce()

@@ -15,6 +15,9 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextLayout>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
 using namespace zelk;
@@ -343,6 +346,146 @@ private slots:
         f.answers = {QMessageBox::No, QMessageBox::No};
         QVERIFY(m.close());
         QCOMPARE(f.questions.size(), 2);
+    }
+
+    void closingTheMainWindowAsksEachChangedEditorOnceInRealBoxes_data()
+    {
+        QTest::addColumn<int>("editors");
+        QTest::newRow("two") << 2;
+        QTest::newRow("three") << 3;
+    }
+    void closingTheMainWindowAsksEachChangedEditorOnceInRealBoxes()
+    {
+        QFETCH(int, editors);
+        EditorFixture f;
+        const auto scripted = EditorPrompts::question;
+        EditorPrompts::question = EditorPrompts::messageBox;
+        frmMain& m = f.start();
+        m.show();
+        QList<QPointer<frmEditor>> eds;
+        for (int i = 0; i < editors; ++i) {
+            frmEditor* e = NewEditor(m);
+            type(e, "X");
+            eds << e;
+        }
+        // Each real question box is answered once, from a timer, inside
+        // the box's own event loop.
+        std::deque<QMessageBox::StandardButton> answers;
+        QStringList asked;
+        QList<QPointer<QMessageBox>> seen;
+        QTimer answerer;
+        answerer.setInterval(5);
+        connect(&answerer, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || seen.contains(box))
+                return;
+            seen << box;
+            asked << box->text();
+            const QMessageBox::StandardButton a = answers.empty() ? QMessageBox::Cancel : answers.front();
+            if (!answers.empty())
+                answers.pop_front();
+            box->button(a)->click();
+        });
+        answerer.start();
+
+        // Cancel on the last one: the program stays, each was asked once.
+        for (int i = 0; i + 1 < editors; ++i)
+            answers.push_back(QMessageBox::No);
+        answers.push_back(QMessageBox::Cancel);
+        QVERIFY(!m.close());
+        QCoreApplication::processEvents();
+        QCOMPARE(asked.size(), editors);
+        for (const QPointer<frmEditor>& e : eds) {
+            QVERIFY(!e.isNull());
+            QVERIFY(e->TextChanged());
+        }
+        // The next close asks every one again, once.
+        QStringList titles;
+        for (const QPointer<frmEditor>& e : eds)
+            titles << e->EditorTitle;
+        asked.clear();
+        for (int i = 0; i < editors; ++i)
+            answers.push_back(QMessageBox::No);
+        QVERIFY(m.close());
+        QCoreApplication::processEvents();
+        QCOMPARE(asked.size(), editors);
+        for (int i = 0; i < editors; ++i)
+            QCOMPARE(asked[i], QStringLiteral("Save changes to %1 ?").arg(titles[i]));
+        answerer.stop();
+        EditorPrompts::question = scripted;
+    }
+
+    void aCancelledShutdownAsksAgainWhenTheEditorIsClosedLater()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        m.show();
+        frmEditor* a = NewEditor(m);
+        type(a, "A");
+        frmEditor* b = NewEditor(m);
+        type(b, "B");
+        f.answers = {QMessageBox::No, QMessageBox::Cancel};
+        QVERIFY(!m.close());
+        // Closing the first editor on its own must still ask: its "No" was
+        // for the shutdown that did not happen.
+        f.questions.clear();
+        f.answers = {QMessageBox::Cancel};
+        QVERIFY(!qobject_cast<QMdiSubWindow*>(a->parentWidget())->close());
+        QCOMPARE(f.questions.size(), 1);
+        QVERIFY(a->TextChanged());
+    }
+
+    void openEditSaveKeepsEveryOtherByte_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QByteArray>("eol");
+        QTest::newRow("latin1 crlf") << QByteArray("* Z\xE4hler f\xFCr \xB0" "C\r\n\tLDAA\t#$41\t; \xA0nbsp\r\n") << QByteArray("\r\n");
+        QTest::newRow("cp437 lf, no final line end")
+            << QByteArray("; \x81\x84\x94 \xDB\xDB\n\tRTS") << QByteArray("\n");
+        QTest::newRow("utf8 crlf with bom") << QByteArray("\xEF\xBB\xBF; Z\xC3\xA4hler\r\n\tNOP\r\n") << QByteArray("\r\n");
+        QTest::newRow("cr only") << QByteArray("; a\r\tNOP\r") << QByteArray("\r");
+        QTest::newRow("control bytes") << QByteArray("; \x01\x00\x1B[0m\x7F\x0C\r\n", 12) << QByteArray("\r\n");
+    }
+    void openEditSaveKeepsEveryOtherByte()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QByteArray, eol);
+        EditorFixture f;
+        frmMain& m = f.start();
+        const QString path = f.write("old.asm", bytes);
+        frmEditor* e = OpenEditor(m, path);
+        QVERIFY(e);
+        // Saved unedited, the file is the same.
+        m.runCommand("mnuFileSave");
+        QCOMPARE(f.read(path), bytes);
+        // A line typed at the top; the rest comes back byte for byte.
+        e->Text->moveCursor(QTextCursor::Start);
+        type(e, "\tNOP\n");
+        QVERIFY(e->TextChanged());
+        m.runCommand("mnuFileSave");
+        QVERIFY(!e->TextChanged());
+        const QByteArray bom("\xEF\xBB\xBF");
+        const QByteArray expected = bytes.startsWith(bom) ? bom + "\tNOP" + eol + bytes.mid(3) : "\tNOP" + eol + bytes;
+        QCOMPARE(f.read(path), expected);
+        QVERIFY(f.messages.isEmpty());
+    }
+
+    void aCharacterTheFilesEncodingCannotHoldIsRefused()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        const QByteArray bytes("; \xE4\r\n");
+        const QString path = f.write("old.asm", bytes);
+        frmEditor* e = OpenEditor(m, path);
+        QVERIFY(e);
+        e->Text->moveCursor(QTextCursor::End);
+        e->Text->insertPlainText(QString::fromUtf8("; \xE2\x82\xAC"));
+        m.runCommand("mnuFileSave");
+        QCOMPARE(f.messages.size(), 1);
+        QVERIFY(f.messages[0].startsWith("Tarvine - Write Error|Line 2 "));
+        QVERIFY(f.messages[0].endsWith(" !"));
+        QCOMPARE(f.read(path), bytes);
+        QVERIFY(e->TextChanged());
     }
 
     void cursorShowsLineAndTabExpandedColumn()
