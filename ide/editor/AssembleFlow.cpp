@@ -3,6 +3,7 @@
 #include "editor/AssembleFlow.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -104,7 +105,16 @@ fs::path chooseScratchDir(const fs::path& programDir, const fs::path& userScratc
 
 SpawnRunner::~SpawnRunner()
 {
-    reap(false);
+    stopAll();
+}
+
+void SpawnRunner::stopAll()
+{
+    // A child not yet reaped keeps its pid, and so the group it leads,
+    // from being given to another process: the group is still ours.
+    for (pid_t pid : children_)
+        ::kill(-pid, SIGKILL);
+    reap(true);
 }
 
 void SpawnRunner::reap(bool block)
@@ -156,11 +166,19 @@ bool SpawnRunner::start(const fs::path& script, const fs::path& workDir, const f
         envp.push_back(s.data());
     envp.push_back(nullptr);
 
+    // Its own process group (pgid = its pid), so that stopAll reaches
+    // everything the script starts.
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attr, 0);
+
     std::string shell = "/bin/sh";
     std::string scriptArg = script.string();
     char* argv[] = {shell.data(), scriptArg.data(), nullptr};
     pid_t pid = 0;
-    int rc = posix_spawn(&pid, shell.c_str(), &actions, nullptr, argv, envp.data());
+    int rc = posix_spawn(&pid, shell.c_str(), &actions, &attr, argv, envp.data());
+    posix_spawnattr_destroy(&attr);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         error = std::strerror(rc);

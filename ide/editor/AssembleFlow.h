@@ -95,8 +95,9 @@ public:
 };
 
 // A CommandRunner for Qt-free callers (the tests, the headless tools): runs
-// the script with /bin/sh, stdin from /dev/null. Children that have ended
-// are reaped at the next start and at destruction.
+// the script with /bin/sh, stdin from /dev/null, in a process group of its
+// own. Children that have ended are reaped at the next start; destruction
+// stops what is still running.
 class SpawnRunner final : public CommandRunner {
 public:
     ~SpawnRunner() override;
@@ -104,6 +105,10 @@ public:
                const std::filesystem::path& programDir, std::string& error) override;
     // Waits up to `timeout` for every started child to end; true when all have.
     bool waitAll(std::chrono::milliseconds timeout);
+    // Kills the process group of every started script (the script and all
+    // it started, also those it left running in the background) and reaps
+    // the scripts.
+    void stopAll();
 
 private:
     void reap(bool block);

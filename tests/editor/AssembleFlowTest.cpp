@@ -1,5 +1,6 @@
 // The assemble flow with a fake script runner: titles, the scratch file
 // contract, stale results, the marker wait and its time-out.
+#include "ProcessCheck.h"
 #include "TempDir.h"
 #include "editor/AssembleFlow.h"
 
@@ -352,6 +353,38 @@ TEST(SpawnRunner, RunsTheScriptInTheScratchDirectory)
     ASSERT_TRUE(waitForMarker(work.path(), std::chrono::seconds(10), std::chrono::milliseconds(5)));
     EXPECT_TRUE(runner.waitAll(std::chrono::seconds(10)));
     EXPECT_EQ(readFile(work.path() / scratch::Listing), "dir=" + program.path().string() + "\n");
+}
+
+TEST(SpawnRunner, StopAllEndsTheScriptAndWhatItLeftRunning)
+{
+    TempDir program;
+    TempDir work;
+    // A background child that would write a result into a later run, and a
+    // script that never ends.
+    writeFile(program.path() / "asm.sh",
+              "(sleep 30; echo late > 'Temp$$$.s19') &\n"
+              "echo $! > child.pid\n"
+              "echo $$ > script.pid\n"
+              "exec sleep 30\n");
+    SpawnRunner runner;
+    std::string error;
+    ASSERT_TRUE(runner.start(program.path() / "asm.sh", work.path(), program.path(), error)) << error;
+    pid_t child = 0, script = 0;
+    for (int i = 0; i < 400 && (child == 0 || script == 0); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        child = pidFromFile((work.path() / "child.pid").string());
+        script = pidFromFile((work.path() / "script.pid").string());
+    }
+    ASSERT_GT(child, 0);
+    ASSERT_GT(script, 0);
+    ASSERT_TRUE(processRunning(child));
+    runner.stopAll();
+    EXPECT_FALSE(processRunning(script));
+    // The child is no longer ours to reap: give the kill a moment to land.
+    for (int i = 0; i < 200 && processRunning(child); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(processRunning(child));
+    EXPECT_TRUE(runner.waitAll(std::chrono::milliseconds(0)));
 }
 
 } // namespace

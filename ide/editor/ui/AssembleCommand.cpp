@@ -17,6 +17,10 @@
 
 #include <memory>
 
+#include <csignal>
+#include <sys/types.h>
+#include <unistd.h>
+
 namespace zelk {
 
 QString AssembleSettings::programDir;
@@ -57,11 +61,18 @@ bool QProcessRunner::start(const std::filesystem::path& script, const std::files
     p->setStandardInputFile(QProcess::nullDevice());
     p->setStandardOutputFile(QProcess::nullDevice());
     p->setStandardErrorFile(QProcess::nullDevice());
+    // The run gets a process group of its own, so that stopping it reaches
+    // every process the script started, not only the shell.
+    p->setChildProcessModifier([] { ::setpgid(0, 0); });
     // The marker also follows a script that ends without writing it (a
     // broken script, a shell error), so the wait ends when the script does;
-    // a run that leaves no result at all is then reported as failed.
+    // a run that leaves no result at all is then reported as failed. Then
+    // the wrapper ends its group: a process the script left running in the
+    // background could otherwise write scratch files or the marker into a
+    // later assembly. ("-$$" names the group only if the wrapper leads it.)
     p->start(QStringLiteral("/bin/sh"),
-             {QStringLiteral("-c"), QStringLiteral("/bin/sh \"$1\"; : > '%1'").arg(QString::fromLatin1(scratch::Marker)),
+             {QStringLiteral("-c"),
+              QStringLiteral("/bin/sh \"$1\"; : > '%1'; kill -KILL -$$").arg(QString::fromLatin1(scratch::Marker)),
               QStringLiteral("asm"), qPath(script)});
     if (!p->waitForStarted(5000)) {
         error = p->errorString().toStdString();
@@ -81,6 +92,10 @@ void QProcessRunner::stop()
     auto& p = scriptProcess();
     if (!p || p->state() == QProcess::NotRunning)
         return;
+    // While QProcess has not seen the shell end, its pid (and so the group
+    // it leads) cannot have been given to another process.
+    if (const qint64 pid = p->processId(); pid > 0)
+        ::kill(-static_cast<pid_t>(pid), SIGKILL);
     p->kill();
     p->waitForFinished(2000);
 }
@@ -144,10 +159,11 @@ void FileAssemble(frmMain& m)
     QProcessRunner runner;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     AssembleOutcome out = zelk::FileAssemble(req, runner);
-    if (out.status == AssembleStatus::TimedOut)
-        runner.stop();
-    else
+    // A script that is still running after its marker (or never wrote it)
+    // is stopped with everything it started.
+    if (out.status != AssembleStatus::TimedOut)
         runner.waitFinished(2000);
+    runner.stop();
     // No scratch file outlives the run (the copy of the source, a result
     // that could not be moved, the half-written files of a stopped script).
     if (!out.scratchDir.empty() && out.status != AssembleStatus::Refused) {

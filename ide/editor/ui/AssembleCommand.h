@@ -30,7 +30,8 @@ public:
     ~QProcessRunner() override;
     bool start(const std::filesystem::path& script, const std::filesystem::path& workDir,
                const std::filesystem::path& programDir, std::string& error) override;
-    // Stops a script that is still running (after a time-out).
+    // Stops the script, with every process of its process group, when it
+    // is still running (after a time-out, or after its marker).
     void stop();
     // Waits up to `ms` for the script to end (after its marker appeared).
     void waitFinished(int ms);
