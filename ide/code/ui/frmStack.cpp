@@ -115,6 +115,7 @@ void frmStack::ClearScreen()
     shown_ = false;
     currentRow_ = 0;
     highlight_ = false;
+    drawnSp_ = -1;
     for (int r = 1; r <= StackRows; ++r)
         view_->setRow(r, QString(), RowView::Colour::Plain, false);
 }
@@ -136,6 +137,7 @@ void frmStack::applyRows()
     if (!shown_)
         return;
     const int32_t sp = main_.access().regs.SP & 0xFFFF;
+    drawnSp_ = sp;
     for (int r = 1; r <= StackRows; ++r) {
         const int32_t a = (stackTop_ + r - 1) & 0xFFFF;
         const uint8_t b = static_cast<size_t>(r - 1) < bytes_.size() ? bytes_[static_cast<size_t>(r - 1)] : 0;
@@ -181,8 +183,31 @@ void frmStack::mnuRefresh()
         return;
     }
     const int keep = currentRow_;
-    if (reload())
-        SetCurRow(keep);
+    // A page that showed SP keeps showing it: when SP has left the visible
+    // rows (a push past the top, a pop past the bottom, a new SP), the page
+    // follows it as Go To SP does. A page the user moved away from SP stays.
+    const bool showedSp = visibleRowOf(drawnSp_) > 0;
+    if (!reload())
+        return;
+    const int32_t sp = main_.access().regs.SP & 0xFFFF;
+    if (showedSp && visibleRowOf(sp) == 0) {
+        const int row = std::max(1, keep);
+        stackTop_ = (sp - row + 1) & 0xFFFF;
+        if (reload())
+            SetCurRow(row);
+        return;
+    }
+    SetCurRow(keep);
+}
+
+int frmStack::visibleRowOf(int32_t address) const
+{
+    if (address < 0)
+        return 0;
+    for (int r = 1; r <= visibleRows_; ++r)
+        if (((stackTop_ + r - 1) & 0xFFFF) == (address & 0xFFFF))
+            return r;
+    return 0;
 }
 
 void frmStack::mnuGoToSPAddress()

@@ -66,6 +66,8 @@ private:
     bool reload();
     // stack top moved by delta rows (modulo $10000) keeping the current row.
     void moveTop(int32_t delta);
+    // The visible row (1..visible rows) that shows address, or 0.
+    int visibleRowOf(int32_t address) const;
     void applyRows();
     bool isActiveChild() const;
     QMdiSubWindow* subWindow() const;
@@ -81,6 +83,7 @@ private:
     int32_t stackTop_ = 0;
     int visibleRows_ = 1;
     int currentRow_ = 0;
+    int32_t drawnSp_ = -1;  // the SP of the last draw (-1: nothing drawn)
     bool shown_ = false;
     bool highlight_ = false;
     bool busy_ = false;

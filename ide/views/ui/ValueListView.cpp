@@ -5,6 +5,9 @@
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace zelk {
 
@@ -46,6 +49,20 @@ void ValueListView::selectRow(int row)
         setCurrentItem(it);
         scrollToItem(it);
     }
+}
+
+void fitNameColumn(QTreeWidget* list, int minimumPx)
+{
+    const QFontMetrics fm(list->font());
+    int widest = 0;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        widest = std::max(widest, fm.horizontalAdvance(list->topLevelItem(i)->text(0)));
+    // The item's own margins, and a space before the next column.
+    const int margin = 2 * list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 2 +
+                       fm.horizontalAdvance(QLatin1Char(' '));
+    const int width = std::max(minimumPx, widest > 0 ? widest + margin : 0);
+    if (list->columnWidth(0) != width)
+        list->setColumnWidth(0, width);
 }
 
 void ValueListView::contextMenuEvent(QContextMenuEvent* e)

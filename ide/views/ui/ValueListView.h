@@ -32,4 +32,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 };
 
+// Widens (or narrows) the first column of a list so that its longest text
+// shows whole, never below `minimumPx`: labels of any length fit the
+// labels and watch windows.
+void fitNameColumn(QTreeWidget* list, int minimumPx);
+
 } // namespace zelk

@@ -6,6 +6,7 @@
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
 #include "views/LabelList.h"
+#include "views/ui/ValueListView.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -82,6 +83,7 @@ void frmLabel::Redraw()
         items.append(it);
     }
     ListView->addTopLevelItems(items);
+    fitNameColumn(ListView, twipsToPixels(kLabelColumnTwips));
 }
 
 QMenu* frmLabel::buildPopup()

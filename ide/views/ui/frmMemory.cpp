@@ -180,6 +180,8 @@ frmMemory::frmMemory(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
     txtData->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid palette(highlight); }"));
     txtData->hide();
     txtData->installEventFilter(this);
+    // Edits that do not come through the key filter (a paste) count too.
+    connect(txtData, &QLineEdit::textEdited, this, [this] { editTouched_ = true; });
 
     frameAdr = new QFrame(this);
     frameAdr->setObjectName(QStringLiteral("frameAdr"));
@@ -492,6 +494,7 @@ void frmMemory::EnterData(int row, int column)
         return;
     editRow_ = row;
     editColumn_ = column;
+    editTouched_ = false;
     QTableWidgetItem* it = gridMemory->item(row, column);
     gridMemory->scrollToItem(it, QAbstractItemView::EnsureVisible);
     const QRect r = gridMemory->visualItemRect(it);
@@ -539,11 +542,14 @@ bool frmMemory::editorKey(int key, const QString& text)
     }
     if (r.send) {
         hideEditor();
-        SendByte();
+        // Enter on a cell the user did not change writes nothing.
+        if (editTouched_)
+            SendByte();
         gridMemory->setFocus();
         return true;
     }
     if (r.accepted) {
+        editTouched_ = true;
         txtData->setText(QString::fromLatin1(r.text.c_str()));
         txtData->setCursorPosition(r.caret);
     }

@@ -103,6 +103,9 @@ private:
     bool haveBuffer_ = false;   // the buffer holds a page read for this window
     int editRow_ = -1;
     int editColumn_ = -1;
+    // The user changed the editor's text since EnterData: only then does
+    // Enter write (an unchanged "." of an unprintable byte would write $2E).
+    bool editTouched_ = false;
     int cellWrites_ = 0;
 };
 

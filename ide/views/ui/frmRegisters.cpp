@@ -9,6 +9,7 @@
 #include "views/ui/AutoRefresh.h"
 #include "views/ui/frmEnterVal.h"
 #include "views/ui/ValueListView.h"
+#include "views/ui/ViewPopupMenu.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -264,46 +265,19 @@ void frmRegisters::mnuAutoRefresh()
 QMenu* frmRegisters::buildPopup(int hitRow)
 {
     delete popup_;
-    popup_ = new QMenu(this);
-    popup_->setObjectName(QStringLiteral("mnuPopupView"));
     setFocus();
     const ViewPopupState s = view_.popupState(hitRow, valueColumnWidth() > 0);
     if (s.selectRow >= 0)
         selectRow(s.selectRow);
 
-    auto add = [this](const char* name, const QString& text, bool enabled, auto fn) {
-        QAction* a = popup_->addAction(text);
-        a->setObjectName(QString::fromLatin1(name));
-        a->setEnabled(enabled);
-        connect(a, &QAction::triggered, this, fn);
-        return a;
-    };
-    // The watch items belong to the watch window's popup: hidden here.
-    for (auto [name, text] : {std::pair{"mnuPopupViewAddWatch", "Add &Watch ..."},
-                              {"mnuPopupViewEditWatch", "&Edit Watch ..."},
-                              {"mnuPopupViewRemoveWatch", "Re&move Watch"}}) {
-        QAction* a = popup_->addAction(QString::fromLatin1(text));
-        a->setObjectName(QString::fromLatin1(name));
-        a->setVisible(s.watchItemsVisible);
-    }
-    add("mnuPopupViewEnter", QStringLiteral("Enter &Value ..."), s.enterEnabled, [this] { mnuEnter(); });
-    popup_->addSeparator();
-    QAction* hex = add("mnuPopupViewHex", QStringLiteral("&Hex"), s.hexEnabled, [this] { mnuViewHex(); });
-    QAction* bin = add("mnuPopupViewBin", QStringLiteral("&Binary"), s.binaryEnabled, [this] { mnuViewBin(); });
-    QAction* dec = add("mnuPopupViewDec", QStringLiteral("&Decimal"), s.decimalEnabled, [this] { mnuViewDec(); });
-    for (auto [a, on] : {std::pair{hex, s.hexChecked}, {bin, s.binaryChecked}, {dec, s.decimalChecked}}) {
-        a->setCheckable(true);
-        a->setChecked(on);
-    }
-    popup_->addSeparator();
-    QAction* autoRefresh =
-        add("mnuPopupViewAutoRefresh", QStringLiteral("&Auto Refresh"), true, [this] { mnuAutoRefresh(); });
-    autoRefresh->setCheckable(true);
-    autoRefresh->setChecked(s.autoRefreshChecked);
-    autoRefresh->setVisible(s.autoRefreshVisible);
-    QAction* refresh = add("mnuPopupViewRefresh", QStringLiteral("&Refresh Window"), true, [this] { mnuRefresh(); });
-    if (s.setRefreshWindowEnabled)
-        refresh->setEnabled(s.refreshWindowEnabled);
+    ViewPopupHandlers h;
+    h.enter = [this] { mnuEnter(); };
+    h.hex = [this] { mnuViewHex(); };
+    h.binary = [this] { mnuViewBin(); };
+    h.decimal = [this] { mnuViewDec(); };
+    h.autoRefresh = [this] { mnuAutoRefresh(); };
+    h.refresh = [this] { mnuRefresh(); };
+    popup_ = buildViewPopup(this, s, h);
     main_.SetRegistersHelp();
     return popup_;
 }

@@ -8,6 +8,7 @@
 #include "views/ui/AutoRefresh.h"
 #include "views/ui/DialogShared.h"
 #include "views/ui/ValueListView.h"
+#include "views/ui/ViewPopupMenu.h"
 
 #include <QAction>
 #include <QMdiArea>
@@ -124,12 +125,16 @@ void frmWatch::addRow()
     auto* it = new QTreeWidgetItem(ListView);
     if (programWatches().valid(i))
         it->setText(0, qs(programWatches().rowText(i)));
+    fitWatchColumn();
 }
+
+void frmWatch::fitWatchColumn() { fitNameColumn(ListView, twipsToPixels(kWatchColumnTwips)); }
 
 void frmWatch::removeRow(int k)
 {
     if (k >= 0 && k < ListView->topLevelItemCount())
         delete ListView->takeTopLevelItem(k);
+    fitWatchColumn();
 }
 
 int frmWatch::selectedRow() const { return ListView->selectedRow(); }
@@ -175,6 +180,7 @@ void frmWatch::Redraw()
             it->setText(1, value);
         width = std::max(width, fm.horizontalAdvance(value));
     }
+    fitWatchColumn();
     ListView->setColumnWidth(1, width + fm.horizontalAdvance(QLatin1Char(' ')) * 2);
 }
 
@@ -188,6 +194,7 @@ void frmWatch::ClearScreen()
         it->setText(0, qs(list.rowText(i)));
         it->setText(1, QString());
     }
+    fitWatchColumn();
     ListView->setColumnWidth(1, 0);
 }
 
@@ -208,7 +215,8 @@ void frmWatch::mnuEnter()
 {
     WatchList& list = programWatches();
     const int i = selectedRow();
-    if (list.empty() || !list.valid(i))
+    // Without data (a failed read) there is no value to edit.
+    if (list.empty() || !list.valid(i) || valueColumnWidth() == 0)
         return;
     main_.tmrRefresh()->stop();
     DialogFields f;
@@ -240,42 +248,21 @@ void frmWatch::mnuAutoRefresh()
 QMenu* frmWatch::buildPopup(int hitRow)
 {
     delete popup_;
-    popup_ = new QMenu(this);
-    popup_->setObjectName(QStringLiteral("mnuPopupView"));
     const bool hasData = valueColumnWidth() > 0;
     const ViewPopupState s = view_.popupState(programWatches(), hitRow, hasData, selectedRow());
     if (s.selectRow >= 0)
         selectRow(s.selectRow);
-
-    auto add = [this](const char* name, const QString& text, int help, bool enabled, auto fn) {
-        QAction* a = popup_->addAction(text);
-        a->setObjectName(QString::fromLatin1(name));
-        a->setEnabled(enabled);
-        if (help)
-            a->setProperty("helpContext", help);
-        connect(a, &QAction::triggered, this, fn);
-        return a;
-    };
-    add("mnuPopupViewEnter", QStringLiteral("Enter &Value ..."), s.helpEnter, s.enterEnabled, [this] { mnuEnter(); });
-    popup_->addSeparator();
-    QAction* hex = add("mnuPopupViewHex", QStringLiteral("&Hex"), s.helpHex, s.hexEnabled, [this] { mnuViewHex(); });
-    QAction* bin = add("mnuPopupViewBin", QStringLiteral("&Binary"), s.helpBinary, s.binaryEnabled, [this] { mnuViewBin(); });
-    QAction* dec = add("mnuPopupViewDec", QStringLiteral("&Decimal"), s.helpDecimal, s.decimalEnabled, [this] { mnuViewDec(); });
-    for (auto [a, on] : {std::pair{hex, s.hexChecked}, {bin, s.binaryChecked}, {dec, s.decimalChecked}}) {
-        a->setCheckable(true);
-        a->setChecked(on);
-    }
-    popup_->addSeparator();
-    add("mnuPopupViewAddWatch", QStringLiteral("Add &Watch ..."), 0, true, [this] { AddWatch(main_); });
-    add("mnuPopupViewEditWatch", QStringLiteral("&Edit Watch ..."), 0, s.editWatchEnabled, [this] { EditWatch(main_); });
-    add("mnuPopupViewRemoveWatch", QStringLiteral("Re&move Watch"), 0, s.removeWatchEnabled,
-        [this] { RemoveWatch(main_); });
-    popup_->addSeparator();
-    add("mnuPopupViewRefresh", QStringLiteral("&Refresh Window"), 0, s.refreshWindowEnabled, [this] { mnuRefresh(); });
-    QAction* autoRefresh = add("mnuPopupViewAutoRefresh", QStringLiteral("&Auto Refresh"), s.helpAutoRefresh, true,
-                               [this] { mnuAutoRefresh(); });
-    autoRefresh->setCheckable(true);
-    autoRefresh->setChecked(s.autoRefreshChecked);
+    ViewPopupHandlers h;
+    h.enter = [this] { mnuEnter(); };
+    h.hex = [this] { mnuViewHex(); };
+    h.binary = [this] { mnuViewBin(); };
+    h.decimal = [this] { mnuViewDec(); };
+    h.autoRefresh = [this] { mnuAutoRefresh(); };
+    h.refresh = [this] { mnuRefresh(); };
+    h.addWatch = [this] { AddWatch(main_); };
+    h.editWatch = [this] { EditWatch(main_); };
+    h.removeWatch = [this] { RemoveWatch(main_); };
+    popup_ = buildViewPopup(this, s, h);
     return popup_;
 }
 

@@ -68,6 +68,7 @@ public:
 private:
     void setFormat(char format);
     void rebuildRows();
+    void fitWatchColumn();
     void activated(bool on);
 
     frmMain& main_;

@@ -190,6 +190,64 @@ private slots:
         QVERIFY(!s->rowView()->bold(4));
     }
 
+    void aPushPastTheTopOfThePageIsFollowed()
+    {
+        UiFixture f;
+        f.put(0xC000, {0x86, 0x77, 0x36});  // LDAA #$77 / PSHA
+        f.setRegs(0xC000, 0x0100);
+        auto* s = f.open<frmStack>("mnuViewStack", 10);
+        QCOMPARE(s->stackTop(), 0x0100);
+        QCOMPARE(s->currentRow(), 1);
+        f.m().runCommand("mnuRunStepInto");
+        f.m().runCommand("mnuRunStepInto");  // SP = $00FF, above the page
+        QCOMPARE(f.m().access().regs.SP, 0x00FF);
+        QCOMPARE(s->stackTop(), 0x00FF);
+        QCOMPARE(s->currentRow(), 1);
+        QVERIFY(s->rowView()->bold(1));
+        QCOMPARE(s->rowView()->text(2), QStringLiteral(" $0100:   $77"));
+    }
+
+    void spLeavingThePageOnRefresh_data()
+    {
+        QTest::addColumn<int>("newSp");
+        QTest::addColumn<int>("top");
+        // Page $00F0-$00F9 (ten rows), row 3 current.
+        QTest::newRow("below the page") << 0x00FA << 0x00F8;
+        QTest::newRow("far away") << 0x2000 << 0x1FFE;
+        QTest::newRow("above the page, wrapping") << 0x0001 << 0xFFFF;
+    }
+    void spLeavingThePageOnRefresh()
+    {
+        QFETCH(int, newSp);
+        QFETCH(int, top);
+        UiFixture f;
+        f.setRegs(0xC000, 0x00F0);
+        auto* s = f.open<frmStack>("mnuViewStack", 10);
+        QCOMPARE(s->visibleRows(), 10);
+        s->SetCurRow(3);
+        f.setRegs(0xC000, 0x00F0);
+        s->mnuRefresh();
+        QCOMPARE(s->stackTop(), 0x00F0);  // SP still shown: the page stays
+        f.setRegs(0xC000, newSp);
+        s->mnuRefresh();
+        QCOMPARE(s->stackTop(), top);
+        QCOMPARE(s->currentRow(), 3);
+        QVERIFY(s->rowView()->bold(3));
+    }
+
+    void aPageMovedAwayFromSPStaysOnRefresh()
+    {
+        UiFixture f;
+        f.setRegs(0xC000, 0x00F0);
+        auto* s = f.open<frmStack>("mnuViewStack", 10);
+        s->goToAddress(0x8000);
+        f.setRegs(0xC000, 0x00EF);
+        s->mnuRefresh();
+        QCOMPARE(s->stackTop(), 0x8000);
+        for (int r = 1; r <= 10; ++r)
+            QVERIFY(!s->rowView()->bold(r));
+    }
+
     void goToAddressAndPopup()
     {
         UiFixture f;

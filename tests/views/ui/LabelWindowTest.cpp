@@ -76,6 +76,28 @@ private slots:
                 QCOMPARE(a->isChecked(), a->objectName() == checked);
     }
 
+    void theLabelColumnFitsTheLongestLabel()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        const QString longest = QStringLiteral("SERIAL_INTERRUPT_HANDLER_ENTRY");
+        setSymbols({{"A", 1}, {"SERIAL_INTERRUPT_HANDLER_ENTRY", 0xE123}, {"LOOP", 2}});
+        frmLabel* w = open(m);
+        const QFontMetrics fm(w->list()->font());
+        QVERIFY2(w->list()->columnWidth(0) > fm.horizontalAdvance(longest),
+                 qPrintable(QString::number(w->list()->columnWidth(0))));
+        // The value column keeps room for "$" and four digits beside it.
+        QVERIFY(w->list()->columnWidth(1) >= fm.horizontalAdvance(QStringLiteral("$E123")));
+        // Short labels only: the column is no narrower than its design width.
+        const int shortWidth = [&] {
+            setSymbols({{"A", 1}});
+            w->Redraw();
+            return w->list()->columnWidth(0);
+        }();
+        QVERIFY(shortWidth < fm.horizontalAdvance(longest));
+        QVERIFY(shortWidth >= fm.horizontalAdvance(QStringLiteral("A")));
+    }
+
     void popupChangesTheSortAndTheSettingKeepsIt()
     {
         ShellFixture f;

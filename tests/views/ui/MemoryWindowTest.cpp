@@ -332,6 +332,35 @@ private slots:
         QCOMPARE(f_.image()[0x0401], before);
     }
 
+    void enterOnAnUnchangedCellWritesNothing_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<int>("byte");
+        QTest::newRow("unprintable as a character") << int(FirstChar + 2) << 0x07;
+        QTest::newRow("high byte as a character") << int(FirstChar + 2) << 0xC5;
+        QTest::newRow("as hex") << int(FirstHex + 2) << 0x07;
+    }
+    void enterOnAnUnchangedCellWritesNothing()
+    {
+        QFETCH(int, column);
+        QFETCH(int, byte);
+        f_.image()[0x0502] = uint8_t(byte);
+        frmMemory* w = openAt(0x0500);
+        QCOMPARE(w->cellText(0, FirstChar + 2), QString("."));
+        w->clickCell(0, column);
+        w->mnuMemoryEnter();
+        QVERIFY(w->txtData->isVisible());
+        QTest::keyClick(w->txtData, Qt::Key_Return);
+        QVERIFY(!w->txtData->isVisible());
+        QCOMPARE(int(f_.image()[0x0502]), byte);
+        QVERIFY(f_.messages.isEmpty());
+        // Typing the shown text itself is a change and writes it.
+        w->mnuMemoryEnter();
+        QTest::keyClicks(w->txtData, column == FirstChar + 2 ? "." : "07");
+        QTest::keyClick(w->txtData, Qt::Key_Return);
+        QCOMPARE(int(f_.image()[0x0502]), column == FirstChar + 2 ? 0x2E : 0x07);
+    }
+
     void romOnABoardIsReported()
     {
         RomBoard board;

@@ -158,6 +158,82 @@ private slots:
         QVERIFY(item(popup, "mnuPopupViewEditWatch")->isEnabled());
     }
 
+    void thePopupListsTheWatchItemsFirst()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        programWatches().add(0x20, "", false);
+        m.openView("mnuViewWatch");
+        QStringList shown;
+        for (QAction* a : window(m)->buildPopup(0)->actions())
+            if (a->isVisible())
+                shown << (a->isSeparator() ? QStringLiteral("|") : a->text());
+        QCOMPARE(shown, (QStringList{"Add &Watch ...", "&Edit Watch ...", "Re&move Watch", "|", "Enter &Value ...",
+                                     "|", "&Hex", "&Binary", "&Decimal", "|", "&Auto Refresh", "&Refresh Window"}));
+    }
+
+    void enterAndDoubleClickDoNothingWithoutData()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        programWatches().add(0x50, "", false);
+        m.openView("mnuViewWatch");
+        frmWatch* w = window(m);
+        w->selectRow(0);
+        int asked = 0;
+        WatchDialogs::enterValue = [&asked](QWidget*, DialogFields& d) {
+            ++asked;
+            d.DialogOK = true;
+            d.DialogValue = 0x99;
+        };
+        // Board mode without a board: the read fails, the window has no data.
+        m.access().setMode(TargetMode::Board);
+        w->mnuRefresh();
+        QCOMPARE(w->valueColumnWidth(), 0);
+        f.messages.clear();
+        w->list()->setFocus();
+        QTest::keyClick(w->list(), Qt::Key_Return);
+        const QRect r = w->list()->visualItemRect(w->list()->topLevelItem(0));
+        QTest::mouseDClick(w->list()->viewport(), Qt::LeftButton, {}, r.center());
+        w->mnuEnter();
+        QCOMPARE(asked, 0);
+        QVERIFY(f.messages.isEmpty());
+        // With data again, Enter asks.
+        m.access().setMode(TargetMode::Simulator);
+        w->mnuRefresh();
+        QVERIFY(w->valueColumnWidth() > 0);
+        QTest::keyClick(w->list(), Qt::Key_Return);
+        QCOMPARE(asked, 1);
+        QCOMPARE(int(m.access().image()[0x50]), 0x99);
+    }
+
+    void theWatchColumnFitsALongLabel()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        const QString longName = QStringLiteral("RECEIVE_BUFFER_WRITE_POINTER");
+        setSymbols({{"RECEIVE_BUFFER_WRITE_POINTER", 0x0040}, {"X", 0x0041}});
+        WatchTyping t;
+        t.typed.push_back({longName.toLower(), false});
+        m.runCommand("mnuDebugAddWatch");
+        frmWatch* w = window(m);
+        QVERIFY(w);
+        QCOMPARE(row(w, 0), longName);
+        const QFontMetrics fm(w->list()->font());
+        QVERIFY2(w->list()->columnWidth(0) > fm.horizontalAdvance(longName),
+                 qPrintable(QString::number(w->list()->columnWidth(0))));
+        // The value stays beside it, in the no-data state as well.
+        QVERIFY(w->valueColumnWidth() > 0);
+        m.access().setMode(TargetMode::Board);
+        w->mnuRefresh();
+        QVERIFY(w->list()->columnWidth(0) > fm.horizontalAdvance(longName));
+        m.access().setMode(TargetMode::Simulator);
+        // Removing the long one narrows the column again.
+        w->selectRow(0);
+        RemoveWatch(m);
+        QVERIFY(w->list()->columnWidth(0) < fm.horizontalAdvance(longName));
+    }
+
     void enterValueWritesTheTarget()
     {
         ShellFixture f;
