@@ -348,14 +348,14 @@ private slots:
         QVERIFY(shown.contains(1));
         m.say(QStringLiteral("Program loaded"));
         QCoreApplication::processEvents();
-        QCOMPARE(m.passingMessage(), QStringLiteral("Program loaded"));
-        auto* message = m.statusBar()->findChild<QLabel*>(QStringLiteral("sbMessage"));
-        QVERIFY(message);
-        QVERIFY(message->isVisible());
         for (int i : shown) {
             QVERIFY2(m.panel(i)->isVisible(), qPrintable(QString::number(i)));
             QVERIFY2(m.panel(i)->width() > 0, qPrintable(QString::number(i)));
         }
+        QCOMPARE(m.passingMessage(), QStringLiteral("Program loaded"));
+        auto* message = m.statusBar()->findChild<QLabel*>(QStringLiteral("sbMessage"));
+        QVERIFY(message);
+        QVERIFY(message->isVisible());
         // A panel written while the message shows is readable at once.
         m.setPanelText(3, QStringLiteral("Symbols: 12"));
         QVERIFY(m.panel(3)->isVisible());

@@ -358,7 +358,12 @@ private slots:
     {
         QFETCH(int, editors);
         EditorFixture f;
-        const auto scripted = EditorPrompts::question;
+        // The scripted answers come back however the test ends, before the
+        // fixture closes what is left.
+        struct Restore {
+            decltype(EditorPrompts::question) scripted = EditorPrompts::question;
+            ~Restore() { EditorPrompts::question = scripted; }
+        } restore;
         EditorPrompts::question = EditorPrompts::messageBox;
         frmMain& m = f.start();
         m.show();
@@ -411,8 +416,6 @@ private slots:
         QCOMPARE(asked.size(), editors);
         for (int i = 0; i < editors; ++i)
             QCOMPARE(asked[i], QStringLiteral("Save changes to %1 ?").arg(titles[i]));
-        answerer.stop();
-        EditorPrompts::question = scripted;
     }
 
     void aCancelledShutdownAsksAgainWhenTheEditorIsClosedLater()
