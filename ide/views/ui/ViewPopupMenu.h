@@ -19,6 +19,20 @@ struct ViewPopupHandlers {
     std::function<void()> addWatch, editWatch, removeWatch;  // watch window only
 };
 
+// The handlers every such window has: its procedures of the same names.
+template <class Window>
+ViewPopupHandlers viewPopupHandlers(Window* w)
+{
+    ViewPopupHandlers h;
+    h.enter = [w] { w->mnuEnter(); };
+    h.hex = [w] { w->mnuViewHex(); };
+    h.binary = [w] { w->mnuViewBin(); };
+    h.decimal = [w] { w->mnuViewDec(); };
+    h.autoRefresh = [w] { w->mnuAutoRefresh(); };
+    h.refresh = [w] { w->mnuRefresh(); };
+    return h;
+}
+
 // A new menu named "mnuPopupView", a child of `owner`.
 QMenu* buildViewPopup(QWidget* owner, const ViewPopupState& s, const ViewPopupHandlers& h);
 

@@ -270,13 +270,7 @@ QMenu* frmRegisters::buildPopup(int hitRow)
     if (s.selectRow >= 0)
         selectRow(s.selectRow);
 
-    ViewPopupHandlers h;
-    h.enter = [this] { mnuEnter(); };
-    h.hex = [this] { mnuViewHex(); };
-    h.binary = [this] { mnuViewBin(); };
-    h.decimal = [this] { mnuViewDec(); };
-    h.autoRefresh = [this] { mnuAutoRefresh(); };
-    h.refresh = [this] { mnuRefresh(); };
+    ViewPopupHandlers h = viewPopupHandlers(this);
     popup_ = buildViewPopup(this, s, h);
     main_.SetRegistersHelp();
     return popup_;

@@ -252,13 +252,7 @@ QMenu* frmWatch::buildPopup(int hitRow)
     const ViewPopupState s = view_.popupState(programWatches(), hitRow, hasData, selectedRow());
     if (s.selectRow >= 0)
         selectRow(s.selectRow);
-    ViewPopupHandlers h;
-    h.enter = [this] { mnuEnter(); };
-    h.hex = [this] { mnuViewHex(); };
-    h.binary = [this] { mnuViewBin(); };
-    h.decimal = [this] { mnuViewDec(); };
-    h.autoRefresh = [this] { mnuAutoRefresh(); };
-    h.refresh = [this] { mnuRefresh(); };
+    ViewPopupHandlers h = viewPopupHandlers(this);
     h.addWatch = [this] { AddWatch(main_); };
     h.editWatch = [this] { EditWatch(main_); };
     h.removeWatch = [this] { RemoveWatch(main_); };

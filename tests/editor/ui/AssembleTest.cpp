@@ -36,6 +36,19 @@ const QByteArray kBad = "\tORG\t$E000\n"
                         "\tNOP\n"
                         "\tJMP\tNOWHERE\n";
 
+// A program directory whose assembler is an empty file and whose batch
+// script is `script`; the assemble command is pointed at it.
+bool fakeTools(const QTemporaryDir& tools, const QByteArray& script)
+{
+    QFile as11(tools.filePath("as11"));
+    QFile asm_(tools.filePath("asm.sh"));
+    if (!as11.open(QIODevice::WriteOnly) || !asm_.open(QIODevice::WriteOnly))
+        return false;
+    asm_.write(script);
+    AssembleSettings::programDir = tools.path();
+    return true;
+}
+
 QStringList scratchFiles(const QString& dir)
 {
     return QDir(dir).entryList({"Temp$$$.*"}, QDir::Files);
@@ -280,19 +293,12 @@ private slots:
         EditorFixture f;
         frmMain& m = f.start();
         QTemporaryDir tools;
-        QFile as11(tools.filePath("as11"));
-        QVERIFY(as11.open(QIODevice::WriteOnly));
-        as11.close();
-        QFile script(tools.filePath("asm.sh"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
         // The script starts a sleeping child of its own before it hangs.
-        script.write("echo partial > 'Temp$$$.lst'\n"
-                     "sleep 30 &\n"
-                     "echo $! > child.pid\n"
-                     "echo $$ > script.pid\n"
-                     "exec sleep 30\n");
-        script.close();
-        AssembleSettings::programDir = tools.path();
+        QVERIFY(fakeTools(tools, "echo partial > 'Temp$$$.lst'\n"
+                                 "sleep 30 &\n"
+                                 "echo $! > child.pid\n"
+                                 "echo $$ > script.pid\n"
+                                 "exec sleep 30\n"));
         AssembleSettings::markerTimeout = std::chrono::milliseconds(300);
         OpenEditor(m, f.write("prog.asm", kGood));
         QElapsedTimer t;
@@ -317,17 +323,12 @@ private slots:
         EditorFixture f;
         frmMain& m = f.start();
         QTemporaryDir tools;
-        QFile(tools.filePath("as11")).open(QIODevice::WriteOnly);
-        QFile script(tools.filePath("asm.sh"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
         // It finishes at once but leaves a child behind that would later
         // drop a marker and an S-record file into the scratch directory.
-        script.write("(sleep 1; echo S9030000FC > 'Temp$$$.s19'; : > 'Temp$$$.$$$') &\n"
-                     "echo $! > child.pid\n"
-                     "echo '1: first run' > 'Temp$$$.err'\n"
-                     ": > 'Temp$$$.$$$'\n");
-        script.close();
-        AssembleSettings::programDir = tools.path();
+        QVERIFY(fakeTools(tools, "(sleep 1; echo S9030000FC > 'Temp$$$.s19'; : > 'Temp$$$.$$$') &\n"
+                                 "echo $! > child.pid\n"
+                                 "echo '1: first run' > 'Temp$$$.err'\n"
+                                 ": > 'Temp$$$.$$$'\n"));
         OpenEditor(m, f.write("prog.asm", kGood));
         m.runCommand("mnuFileAssemble");
         QVERIFY(QFileInfo::exists(f.dir.filePath("prog.err")));
@@ -343,12 +344,7 @@ private slots:
         EditorFixture f;
         frmMain& m = f.start();
         QTemporaryDir tools;
-        QFile(tools.filePath("as11")).open(QIODevice::WriteOnly);
-        QFile script(tools.filePath("asm.sh"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("exit 3\n");
-        script.close();
-        AssembleSettings::programDir = tools.path();
+        QVERIFY(fakeTools(tools, "exit 3\n"));
         OpenEditor(m, f.write("prog.asm", kGood));
         QElapsedTimer t;
         t.start();

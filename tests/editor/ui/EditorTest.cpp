@@ -47,6 +47,16 @@ QColor colourOf(const QString& line, const QString& part)
     return {};
 }
 
+// Two new editors, each with a typed change.
+std::pair<frmEditor*, frmEditor*> twoChangedEditors(frmMain& m)
+{
+    frmEditor* a = NewEditor(m);
+    type(a, "A");
+    frmEditor* b = NewEditor(m);
+    type(b, "B");
+    return {a, b};
+}
+
 bool enabled(frmMain& m, const char* item) { return m.menuItem(QString::fromLatin1(item))->isEnabled(); }
 
 } // namespace
@@ -328,10 +338,7 @@ private slots:
         EditorFixture f;
         frmMain& m = f.start();
         m.show();
-        frmEditor* a = NewEditor(m);
-        type(a, "A");
-        frmEditor* b = NewEditor(m);
-        type(b, "B");
+        auto [a, b] = twoChangedEditors(m);
         QPointer<frmEditor> ga(a), gb(b);
         // No for the first, Cancel for the second: the program stays.
         f.answers = {QMessageBox::No, QMessageBox::Cancel};
@@ -423,10 +430,7 @@ private slots:
         EditorFixture f;
         frmMain& m = f.start();
         m.show();
-        frmEditor* a = NewEditor(m);
-        type(a, "A");
-        frmEditor* b = NewEditor(m);
-        type(b, "B");
+        frmEditor* a = twoChangedEditors(m).first;
         f.answers = {QMessageBox::No, QMessageBox::Cancel};
         QVERIFY(!m.close());
         // Closing the first editor on its own must still ask: its "No" was
