@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace zelk {
@@ -18,6 +19,22 @@ constexpr uint8_t OpRTS = 0x39;
 constexpr uint8_t OpRTI = 0x3B;
 constexpr uint8_t OpWAI = 0x3E;
 constexpr uint8_t OpSTOP = 0xCF;
+
+// The bytes of the instruction of length len at pc as Step takes them, the
+// unused ones passed as 1; one unaligned 8-byte load where the image allows.
+inline void instructionBytes(const uint8_t* image, int32_t pc, int len, uint8_t (&instr)[8])
+{
+    if (std::endian::native == std::endian::little && pc <= 0x10000 - 8) {
+        static constexpr uint64_t keep[6] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF};
+        uint64_t bytes;
+        std::memcpy(&bytes, image + pc, 8);
+        bytes = (bytes & keep[len]) | (0x0101010101010101ull & ~keep[len]);
+        std::memcpy(instr, &bytes, 8);
+    } else {
+        for (int i = 0; i < 5; ++i)
+            instr[i] = i < len ? image[(pc + i) & 0xFFFF] : 1;
+    }
+}
 
 } // namespace
 
@@ -155,19 +172,8 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
         executeFlag = false;
     } else {
         executeFlag = true;
-        // The instruction's bytes, the unused ones passed as 1.
-        const int len = facts.length;
         uint8_t instr[8];
-        if (std::endian::native == std::endian::little && pc <= 0x10000 - 8) {
-            static constexpr uint64_t keep[6] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF};
-            uint64_t bytes;
-            std::memcpy(&bytes, image + pc, 8);
-            bytes = (bytes & keep[len]) | (0x0101010101010101ull & ~keep[len]);
-            std::memcpy(instr, &bytes, 8);
-        } else {
-            for (int i = 0; i < 5; ++i)
-                instr[i] = i < len ? image[(pc + i) & 0xFFFF] : 1;
-        }
+        instructionBytes(image, pc, facts.length, instr);
         link_.simulator().execute(regs, instr);
         regs.PC = next;
     }
@@ -570,18 +576,8 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             }
             lastStep_ = StepInfo{pc, next, taken, isCall, isReturn, execute};
             if (execute) {
-                const int len = facts.length;
                 uint8_t instr[8];
-                if (std::endian::native == std::endian::little && pc <= 0x10000 - 8) {
-                    static constexpr uint64_t keep[6] = {0, 0xFF, 0xFFFF, 0xFFFFFF, 0xFFFFFFFF, 0xFFFFFFFFFF};
-                    uint64_t bytes;
-                    std::memcpy(&bytes, image + pc, 8);
-                    bytes = (bytes & keep[len]) | (0x0101010101010101ull & ~keep[len]);
-                    std::memcpy(instr, &bytes, 8);
-                } else {
-                    for (int i = 0; i < 5; ++i)
-                        instr[i] = i < len ? image[(pc + i) & 0xFFFF] : 1;
-                }
+                instructionBytes(image, pc, facts.length, instr);
                 sim.korvex().Step(&a, &b, &ix, &iy, &sp, &ccr, instr[0], instr[1], instr[2], instr[3], instr[4]);
                 ix &= 0xFFFF;
                 iy &= 0xFFFF;
