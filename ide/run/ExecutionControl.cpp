@@ -109,7 +109,7 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
         break;
     case Flow::ReturnSub:
         regs.PC = pc;
-        clockCounter += facts.cycles;
+        addCycles(pc, facts.cycles);
         link_.InStack();
         if (!link_.linkReady()) {
             ok = false;
@@ -135,7 +135,7 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
         const uint8_t mask = operand(2);
         const int8_t offset = static_cast<int8_t>(operand(3));
         regs.PC = pc;
-        clockCounter += facts.cycles;
+        addCycles(pc, facts.cycles);
         uint8_t value = 0;
         if (!operandReader_.readOperandByte(address & 0xFFFF, value)) {
             ok = false;
@@ -152,7 +152,7 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     }
     if (facts.flow != Flow::BitBranchSet && facts.flow != Flow::BitBranchClear) {
         regs.PC = pc;
-        clockCounter += facts.cycles;
+        addCycles(pc, facts.cycles);
     }
     lastStep_ = StepInfo{pc, next, taken, isCall, false, !taken && !isCall};
     nextFromPrediction_ = false;
@@ -227,7 +227,7 @@ bool ExecutionControl::stepIntoGeneral()
     const uint8_t opcode = w.bytes[k];
     const uint8_t page = prefixPage[opcode];
     const OpcodeFacts& facts = opcodeFacts[page][page ? w.bytes[k + 1] : opcode];
-    clockCounter += facts.cycles;
+    addCycles(pc, facts.cycles);
 
     const uint8_t* stack = nullptr;
     if (!stackFor(opcode, stack))
@@ -547,7 +547,7 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         }
         if (local) [[likely]] {
             regs.PC = pc;
-            clockCounter += facts.cycles;
+            addCycles(pc, facts.cycles);
             if (facts.flow == Flow::BitBranchSet || facts.flow == Flow::BitBranchClear) {
                 // The operand read of the prediction, as AccessLayer::InByte
                 // does it in simulator mode: the I/O unit hears of it first.
@@ -895,7 +895,7 @@ void ExecutionControl::GetResetVector()
 
 void ExecutionControl::ResetCounter()
 {
-    clockCounter = 0;
+    resetClock();
     link_.hooks().ClockCountUpdate();
 }
 

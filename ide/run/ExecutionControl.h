@@ -43,6 +43,7 @@
 #include "code/Prediction.h"
 #include "link/AccessLayer.h"
 #include "run/BreakpointTable.h"
+#include "run/CycleProfile.h"
 
 #include <cstdint>
 #include <cstring>
@@ -107,6 +108,9 @@ public:
     StepKind stepKind = StepKind::StepInto;
     // Sum of the E-clock cycles of every stepped instruction (32 bits).
     uint32_t clockCounter = 0;
+    // Per-address steps and cycles since the counter was last reset; every
+    // step counted on the counter is counted here while it is enabled.
+    CycleProfile profile;
     // In simulator mode, straight-line instructions and relative branches
     // take a shorter road than the general one (same effect, fewer steps of
     // work). False sends every instruction down the general road; tests
@@ -145,8 +149,15 @@ public:
     void RunHC11();
     // Debug > Get Reset Vector: PC = the word at $FFFE, then GoToPCAddress.
     void GetResetVector();
-    // Debug > Reset counter: clock counter = 0, ClockCountUpdate.
+    // Debug > Reset counter: clock counter = 0 and the profile emptied,
+    // ClockCountUpdate.
     void ResetCounter();
+    // The counter and the profile to zero, without any window update.
+    void resetClock()
+    {
+        clockCounter = 0;
+        profile.reset();
+    }
     // Set New PC (the disassembler's current row): PC = address, Refresh.
     void SetNewPC(int32_t address);
 
@@ -200,6 +211,13 @@ private:
     };
 
     const CodeWindow& refillCodeWindow(int32_t pc);
+    // The cycles of the instruction at pc, on the counter and the profile.
+    void addCycles(int32_t pc, uint32_t cycles)
+    {
+        clockCounter += cycles;
+        if (profile.enabled()) [[unlikely]]
+            profile.count(pc, cycles);
+    }
     // Step Into: the simulator's short road for most instructions, and the
     // general one for everything else (and for the board).
     bool stepInto();
