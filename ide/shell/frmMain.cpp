@@ -171,7 +171,7 @@ frmMain::frmMain(SettingsStore* store, QWidget* parent) : QMainWindow(parent)
     tbToolbar_->setIconSize(QSize(16, 16));
     run_->stopFlag = true;
     openPort();
-    run_->clockCounter = 0;
+    run_->resetClock();
     ClockCountUpdate();
     tmrComm_->start();
 
@@ -907,6 +907,7 @@ void frmMain::Refresh()
     }
     if (access_->linkReady())
         RefreshRun();
+    emit programCounterShown();
 }
 
 void frmMain::RefreshRun()
@@ -1074,6 +1075,7 @@ void frmMain::GoToPCAddress()
 {
     if (DebugView* d = isShown("mnuViewDisassembler") ? view("mnuViewDisassembler") : nullptr)
         d->mnuGoToPCAddress();
+    emit programCounterShown();
 }
 
 void frmMain::processEvents()
@@ -1109,6 +1111,7 @@ void frmMain::runStopped(RunKind)
         // so none shows stale values.
         cpuPending_ = false;
         RefreshRun();
+        emit programCounterShown();
     } else {
         flushCpuWindow();
     }
@@ -1155,7 +1158,7 @@ void frmMain::MSCommOnComm()
     if (serial_->threshold() <= 0 || comm_->bytesAvailable() < serial_->threshold())
         return;
     receivedBlock(comm_->readAll());
-    run_->clockCounter = 0;
+    run_->resetClock();
     ClockCountUpdate();
 }
 
@@ -1217,7 +1220,7 @@ void frmMain::tmrCommTick()
         if (access_->boardRunning || notice) {
             receivedBlock(comm_->readAll());
             if (notice)
-                run_->clockCounter = 0;
+                run_->resetClock();
             ClockCountUpdate();
             return;
         }

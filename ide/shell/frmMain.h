@@ -177,6 +177,11 @@ signals:
     // The board program's output bytes for the serial terminal, sent only
     // while the View menu item Serial Terminal is checked.
     void serialTerminalData(const QByteArray& bytes);
+    // The windows were brought up to date with the program counter (after
+    // a step, a run, a new PC): the editors mark the PC's source line.
+    void programCounterShown();
+    // A breakpoint was set or cleared by a window: the others show it.
+    void breakpointsChanged();
 
 public:
     // Shows the window in the stored state (maximized by default).

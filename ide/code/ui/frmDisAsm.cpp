@@ -90,6 +90,11 @@ frmDisAsm::frmDisAsm(frmMain& main, QWidget* parent) : QWidget(parent), main_(ma
             toggleRow(row);
     });
     connect(view_, &RowView::rowRightPressed, this, &frmDisAsm::popupAt);
+    // Breakpoints set elsewhere (the editor's margin) colour their rows.
+    connect(&main_, &frmMain::breakpointsChanged, this, [this] {
+        if (shown_)
+            applyRows();
+    });
     connect(view_, &RowView::keyPressed, this, [this](int key, Qt::KeyboardModifiers) { onKey(key); });
     connect(main_.mdiArea(), &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         if (w && w == subWindow())
@@ -414,6 +419,8 @@ void frmDisAsm::toggleRow(int row)
     else
         SetCurRow(row);
     main_.setCommandEnabled(QStringLiteral("mnuDebugClearAllBreakpoints"), main_.breakpoints().count() > 0);
+    if (t != BreakpointTable::Toggle::Refused)
+        emit main_.breakpointsChanged();
 }
 
 void frmDisAsm::mnuToggleBreakpoint() { toggleRow(currentRow_); }
@@ -423,6 +430,7 @@ void frmDisAsm::mnuClearAllBreakpoints()
     main_.breakpoints().clear();
     applyRows();
     main_.setCommandEnabled(QStringLiteral("mnuDebugClearAllBreakpoints"), false);
+    emit main_.breakpointsChanged();
 }
 
 // ---- Keyboard ----------------------------------------------------------------------
@@ -607,6 +615,7 @@ ZELK_REGISTER_EXTENSION(disasmCommands, [](frmMain& m) {
         } else {
             main->breakpoints().clear();
             main->setCommandEnabled(QStringLiteral("mnuDebugClearAllBreakpoints"), false);
+            emit main->breakpointsChanged();
         }
     });
     m.setCommand(QStringLiteral("mnuDebugGoToAddress"), [main] {

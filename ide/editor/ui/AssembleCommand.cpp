@@ -186,7 +186,7 @@ void FileAssemble(frmMain& m)
     else if (!out.results.listing && !out.results.errors && !out.results.machineCode)
         m.message(AssembleErrorCaption, NoResultsMessage, MessageIcon::Exclamation);
     if (out.results.listing) {
-        FileLoadSymbols(m, qPath(out.listingPath));
+        FileLoadSymbols(m, qPath(out.listingPath), qPath(req.sourceDir / req.targetTitle));
         m.message(AssemblyDoneCaption, assemblyDoneMessage(out.titles), MessageIcon::Information);
     }
     if (out.results.errors) {

@@ -1,6 +1,7 @@
 // The program's symbol table and file titles, and loading a listing into it.
 #include "editor/ui/ProgramSymbols.h"
 
+#include "editor/ui/SourceDebug.h"
 #include "shell/frmMain.h"
 #include "views/ui/DialogShared.h"
 #include "views/ui/frmWatch.h"
@@ -35,9 +36,10 @@ bool LoadSymbols(frmMain& m, const QString& path)
     return true;
 }
 
-bool FileLoadSymbols(frmMain& m, const QString& path)
+bool FileLoadSymbols(frmMain& m, const QString& path, const QString& sourcePath)
 {
     const bool ok = LoadSymbols(m, path);
+    setProgramSource(m, path, sourcePath);
     if (m.isShown(QStringLiteral("mnuViewLabel")))
         if (DebugView* v = m.view(QStringLiteral("mnuViewLabel")))
             v->Redraw();

@@ -41,7 +41,9 @@ ProgramFiles& programFiles();
 // for an empty table). Returns whether the file was read.
 bool LoadSymbols(frmMain& m, const QString& path);
 // LoadSymbols, then: the labels window and the disassembler redraw, named
-// watches whose label moved are unbound, and the watch window redraws.
-bool FileLoadSymbols(frmMain& m, const QString& path);
+// watches whose label moved are unbound, and the watch window redraws. The
+// editors' line map is read from the same listing, for `sourcePath` (empty:
+// the listing's base name with ".asm").
+bool FileLoadSymbols(frmMain& m, const QString& path, const QString& sourcePath = {});
 
 } // namespace zelk

@@ -2,6 +2,7 @@
 #include "editor/ui/frmEditor.h"
 
 #include "editor/ui/ProgramSymbols.h"
+#include "editor/ui/SourceDebug.h"
 #include "editor/ui/SourceEdit.h"
 #include "editor/ui/frmReplace.h"
 #include "shell/Settings.h"
@@ -138,6 +139,7 @@ frmEditor::frmEditor(frmMain& m, QWidget* parent) : QWidget(parent), main_(m)
     resize(560, 380);
     ++editorState().editorCount;
 
+    attachSourceDebug(m, *this);
     connect(Text, &QPlainTextEdit::textChanged, this, &frmEditor::updateButtons);
     connect(Text, &QPlainTextEdit::selectionChanged, this, &frmEditor::selectionChanged);
     connect(Text, &QPlainTextEdit::cursorPositionChanged, this, [this] {
@@ -327,6 +329,9 @@ void frmEditor::closeEvent(QCloseEvent* e)
 void frmEditor::activate()
 {
     active_ = true;
+    // An editor opened (or saved under a new name) after the assembly
+    // takes up the marks of its source.
+    applySourceMarks(main_);
     EditorState& s = editorState();
     s.editorActive = true;
     s.active = this;

@@ -156,6 +156,7 @@ void runDownload(frmMain& m, const QString& fileName)
         }
     }
     m.RefreshRun();
+    emit m.programCounterShown();
     raiseView(m, "mnuViewStack");
     raiseView(m, "mnuViewRegCPU");
     raiseView(m, "mnuViewDisassembler", true);
