@@ -103,6 +103,10 @@ constexpr MenuItemDef kMenus[] = {
     item("mnuDebugGoToAddress", "Go To &Address ...", "F4", true, 54),
     bar("mnuDebugBar5"),
     item("mnuDebugResetCounter", "Reset counter", "", false, 0),
+    bar("mnuDebugBar6"),
+    check("mnuDebugProfile", "Cycle &Profile", false, 0),
+    item("mnuDebugHottest", "&Hottest Addresses ...", "", true, 0),
+    item("mnuDebugExportProfile", "E&xport Profile ...", "", true, 0),
     {"mnuDebugRefresh", "&Refresh Window", "", false, 0, false, false, 1, false, true},
 
     top("mnuRun", "&Run"),

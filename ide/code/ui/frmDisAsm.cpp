@@ -193,6 +193,7 @@ void frmDisAsm::DisAsmPage()
     const CodeWindow& w = link.codeWindow;
     const int32_t pc = link.regs.PC & 0xFFFF;
     const bool withCode = codeOn();
+    const CycleProfile& profile = main_.run().profile;
 
     // The program-counter row's branch marker.
     QChar marker = QLatin1Char(' ');
@@ -251,6 +252,16 @@ void frmDisAsm::DisAsmPage()
                 else
                     line += QStringLiteral("   ");
             }
+        }
+        if (profile.enabled()) {
+            // The cycle profile's column: times executed and cycles taken,
+            // blank for an instruction that never ran, so the hot rows stand out.
+            if (profile.executed(row.address) == 0)
+                line += QString(19, QLatin1Char(' '));
+            else
+                line += QStringLiteral("%1 %2 ")
+                            .arg(profile.executed(row.address), 8)
+                            .arg(profile.cycles(row.address), 9);
         }
         line += row.address == pc ? marker : QLatin1Char(' ');
         line += QLatin1Char(' ');
