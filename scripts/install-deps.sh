@@ -4,7 +4,8 @@ set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config
       qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libgl-dev
       libgtest-dev libgmock-dev libbenchmark-dev
-      binutils-m68hc1x xvfb xauth poppler-utils)
+      binutils-m68hc1x xvfb xauth poppler-utils
+      clang valgrind)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
