@@ -1,6 +1,7 @@
 // The assemble run: scratch files, the batch script, the marker wait and the
 // results beside the source.
 #include "editor/AssembleFlow.h"
+#include "link/FileOutput.h"
 
 #include <cerrno>
 #include <csignal>
@@ -260,20 +261,12 @@ void removeStaleResults(const fs::path& sourceDir, const AssembleTitles& titles)
 namespace {
 
 // Moves a file, copying across file systems (a scratch directory on another
-// disk than the source) when a rename cannot.
+// disk than the source) when a rename cannot; the result beside the source
+// is replaced whole or not at all.
 bool moveFile(const fs::path& from, const fs::path& to, std::string& error)
 {
-    std::error_code ec;
-    fs::rename(from, to, ec);
-    if (!ec)
-        return true;
-    std::error_code copyEc;
-    if (fs::copy_file(from, to, fs::copy_options::overwrite_existing, copyEc)) {
-        fs::remove(from, copyEc);
-        return true;
-    }
-    error = (copyEc ? copyEc : ec).message();
-    return false;
+    error = moveFileAtomically(from, to);
+    return error.empty();
 }
 
 } // namespace

@@ -107,14 +107,8 @@ void reportSkippedRecords(AccessLayer& link, const DownloadResult& result)
 
 DownloadResult DownloadFile(AccessLayer& link, const std::string& path, DownloadProgress* progress)
 {
-    std::ifstream in;
-    std::string error = openFileInput(path, in);
     std::string content;
-    if (error.empty()) {
-        content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        if (in.bad())
-            error = std::strerror(errno ? errno : EIO);
-    }
+    const std::string error = readFileInput(path, content);
     if (!error.empty()) {
         link.notifier().message("Tarvine - Read Error", error + " !", MessageIcon::Exclamation);
         return {};

@@ -2,6 +2,7 @@
 // contract, stale results, the marker wait and its time-out.
 #include "ProcessCheck.h"
 #include "TempDir.h"
+#include "../link/SmallDisk.h"
 #include "editor/AssembleFlow.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 using namespace zelk;
@@ -385,6 +387,35 @@ TEST(SpawnRunner, StopAllEndsTheScriptAndWhatItLeftRunning)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_FALSE(processRunning(child));
     EXPECT_TRUE(runner.waitAll(std::chrono::milliseconds(0)));
+}
+
+} // namespace
+
+namespace {
+
+// Results moved from the scratch folder onto another file system (a copy,
+// not a rename): what fits arrives whole, what does not is reported and
+// leaves neither a cut-off file beside the source nor a temporary file.
+TEST(MoveResults, AcrossFileSystemsWholeOrNotAtAll)
+{
+    zelk::test::SmallDisk disk("size=64k");
+    if (!disk.available())
+        GTEST_SKIP() << disk.why();
+    TempDir scratch;
+    const zelk::AssembleTitles titles = zelk::assembleTitles("prog.asm");
+    writeFile(scratch.path() / zelk::scratch::MachineCode, "S9030000FC\n");
+    writeFile(scratch.path() / zelk::scratch::Listing, std::string(200 * 1024, 'L'));
+    const zelk::MovedResults moved = zelk::moveResults(scratch.path(), disk.dir(), titles);
+    EXPECT_TRUE(moved.machineCode);
+    EXPECT_FALSE(moved.listing);
+    EXPECT_EQ(moved.error, "No space left on device");
+    EXPECT_EQ(readFile(disk.dir() / "prog.s19"), "S9030000FC\n");
+    EXPECT_FALSE(std::filesystem::exists(disk.dir() / "prog.lst"));
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(disk.dir()))
+        names.push_back(e.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"prog.s19"});
+    EXPECT_TRUE(std::filesystem::exists(scratch.path() / zelk::scratch::Listing));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "LinkTestSupport.h"
 
 #include "link/SRecord.h"
+#include "link/FileInput.h"
 #include "link/SRecordLoader.h"
 
 #include <gtest/gtest.h>
@@ -339,6 +340,36 @@ TEST_F(DownloadTest, UnreadableFileReportsAndChangesNothing)
     ASSERT_EQ(notifier.messages.size(), 1u);
     EXPECT_EQ(notifier.messages[0].text, "Is a directory !");
     EXPECT_EQ(link.image()[0xE000], 0x12);
+
+    // An endless file stops at the size bound instead of filling the memory.
+    notifier.messages.clear();
+    const DownloadResult z = DownloadFile(link, "/dev/zero");
+    EXPECT_FALSE(z.opened);
+    ASSERT_EQ(notifier.messages.size(), 1u);
+    EXPECT_EQ(notifier.messages[0].caption, "Tarvine - Read Error");
+    EXPECT_EQ(notifier.messages[0].text, "File too large !");
+    EXPECT_EQ(link.image()[0xE000], 0x12);
+}
+
+TEST(FileInput, ReadsWholeFilesUpToTheBound)
+{
+    const auto path = std::filesystem::temp_directory_path() / "zelk_file_input_bound.s19";
+    struct Case {
+        size_t length, limit;
+        const char* error;
+    };
+    for (const Case& c : {Case{0, 4, ""}, Case{4, 4, ""}, Case{5, 4, "File too large"}, Case{70000, 70000, ""},
+                          Case{70001, 70000, "File too large"}, Case{131072, 65536, "File too large"}}) {
+        SCOPED_TRACE(testing::Message() << c.length << " bytes, limit " << c.limit);
+        std::string bytes(c.length, 'S');
+        for (size_t i = 0; i < bytes.size(); i += 13)
+            bytes[i] = '\n';
+        std::ofstream(path, std::ios::binary) << bytes;
+        std::string content = "stale";
+        EXPECT_EQ(readFileInput(path, content, c.limit), c.error);
+        EXPECT_EQ(content, *c.error ? std::string() : bytes);
+    }
+    std::filesystem::remove(path);
 }
 
 TEST_F(DownloadTest, ReadsAFile)

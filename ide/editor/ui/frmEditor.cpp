@@ -5,6 +5,8 @@
 #include "editor/ui/SourceDebug.h"
 #include "editor/ui/SourceEdit.h"
 #include "editor/ui/frmReplace.h"
+#include "link/FileInput.h"
+#include "link/FileOutput.h"
 #include "shell/Settings.h"
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
@@ -21,9 +23,11 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QVBoxLayout>
+
+#include <cerrno>
+#include <cstring>
 
 namespace zelk {
 
@@ -241,14 +245,9 @@ bool frmEditor::SaveEditor()
     QByteArray bytes;
     if (fileContent(bytes, error)) {
         BusyPointer busy;
-        QSaveFile f(EditorName);
-        if (f.open(QIODevice::WriteOnly)) {
-            f.write(bytes);
-            if (!f.commit())
-                error = f.errorString();
-        } else {
-            error = f.errorString();
-        }
+        const std::string failure = writeFileAtomically(std::filesystem::path(QFile::encodeName(EditorName).toStdString()),
+                                                        std::string_view(bytes.constData(), size_t(bytes.size())));
+        error = QString::fromStdString(failure);
     }
     // A text that cannot be written leaves the file as it was.
     if (!error.isEmpty()) {
@@ -447,9 +446,14 @@ frmEditor* OpenEditor(frmMain& m, const QString& path, const QString& title)
         BusyPointer busy;
         QFile f(path);
         if (f.open(QIODevice::ReadOnly)) {
-            data = f.readAll();
-            if (f.error() != QFileDevice::NoError)
+            // One byte past the bound tells an over-long (or endless) file.
+            data = f.read(qint64(MaxInputFileBytes) + 1);
+            if (f.error() != QFileDevice::NoError) {
                 error = f.errorString();
+            } else if (size_t(data.size()) > MaxInputFileBytes) {
+                data.clear();
+                error = QString::fromLatin1(std::strerror(EFBIG));
+            }
         } else {
             error = f.errorString();
         }

@@ -3,6 +3,7 @@
 // report), the close question in all its answers, closing the main window
 // with changed editors, the caret position in the status bar, Open.
 #include "EditorTestSupport.h"
+#include "../../link/SmallDisk.h"
 
 #include "editor/ui/AsmHighlighter.h"
 #include "editor/ui/ProgramSymbols.h"
@@ -179,6 +180,65 @@ private slots:
         QVERIFY(f.messages.first().endsWith(" !"));
         QVERIFY(e->TextChanged());
         QVERIFY(enabled(m, "mnuFileSave"));
+    }
+
+    // A full disk or a read-only file system: the message names the cause,
+    // the old file keeps every byte and the folder gets no leftovers.
+    void saveThatCannotBeWrittenKeepsTheOldFile()
+    {
+        struct Case {
+            const char* name;
+            bool readOnly;
+            const char* message;
+        };
+        for (const Case& c : {Case{"full disk", false, "Tarvine - Write Error|No space left on device !"},
+                              Case{"read-only", true, "Tarvine - Write Error|Read-only file system !"}}) {
+            zelk::test::SmallDisk disk("size=64k");
+            if (!disk.available())
+                QSKIP(disk.why().c_str());
+            EditorFixture f;
+            frmMain& m = f.start();
+            const QString path = QString::fromStdString((disk.dir() / "prog.asm").string());
+            {
+                QFile old(path);
+                QVERIFY(old.open(QIODevice::WriteOnly));
+                old.write(" ORG $E000\n NOP\n");
+            }
+            if (c.readOnly)
+                QVERIFY(disk.makeReadOnly());
+            frmEditor* e = OpenEditor(m, path);
+            QVERIFY(e);
+            // Far more than the 64 KB the disk holds.
+            e->Text->selectAll();
+            e->Text->textCursor().insertText(QString(" NOP\n").repeated(30000));
+            QVERIFY(e->TextChanged());
+            f.messages.clear();
+            QVERIFY2(!e->SaveEditor(), c.name);
+            QCOMPARE(f.messages, QStringList{c.message});
+            QCOMPARE(EditorFixture::read(path), QByteArray(" ORG $E000\n NOP\n"));
+            QCOMPARE(QDir(QString::fromStdString(disk.dir().string())).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{"prog.asm"});
+            QVERIFY(e->TextChanged());
+            QVERIFY(enabled(m, "mnuFileSave"));
+        }
+    }
+
+    void saveKeepsThePermissionsOfTheFile()
+    {
+        EditorFixture f;
+        frmMain& m = f.start();
+        const QString path = f.write("prog.asm", "OLD\n");
+        const QFileDevice::Permissions perms = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                                               QFileDevice::ReadGroup;
+        QVERIFY(QFile::setPermissions(path, perms));
+        frmEditor* e = OpenEditor(m, path);
+        QVERIFY(e);
+        e->Text->selectAll();
+        type(e, "NEW");
+        QVERIFY(e->SaveEditor());
+        QCOMPARE(EditorFixture::read(path), QByteArray("NEW\n"));
+        QCOMPARE(QFile::permissions(path) & ~(QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser),
+                 perms);
     }
 
     void saveAsPresetsTheFilterFromTheExtension_data()
@@ -572,6 +632,11 @@ private slots:
         QVERIFY(!OpenEditor(m, f.dir.filePath("missing.asm")));
         QCOMPARE(f.messages.size(), 1);
         QVERIFY(f.messages.first().startsWith("Tarvine - Read Error|"));
+        QVERIFY(m.editors().isEmpty());
+        // An endless file stops at the size bound.
+        f.messages.clear();
+        QVERIFY(!OpenEditor(m, QStringLiteral("/dev/zero")));
+        QCOMPARE(f.messages, QStringList{"Tarvine - Read Error|File too large !"});
         QVERIFY(m.editors().isEmpty());
         // Cancel in the Open dialog does nothing.
         m.runCommand("mnuFileOpen");
