@@ -144,6 +144,76 @@ TEST_F(Batch, As11NeverWritesOverItsSource)
     }
 }
 
+TEST_F(Batch, As11RefusesTwoOutputsInOneFile)
+{
+    // However the one file is spelt: the same name, "./" and "sub/.." forms,
+    // a symbolic link to it, a default name repeated by an option, and for
+    // the error listing too (a clean run would remove the listing).
+    fs::create_directory(dir / "sub");
+    writeFile(dir / "x.lst", "OLD LISTING\n");
+    fs::create_symlink("x.lst", dir / "alias.lst");
+    struct Case {
+        const char* args;
+        const char* options;  // the two options named in the message
+    };
+    for (const Case& c : {Case{"-l x.lst -s x.lst prog.asm", "-l and -s"},
+                          Case{"-l x.lst -s ./x.lst prog.asm", "-l and -s"},
+                          Case{"-l x.lst -s sub/../x.lst prog.asm", "-l and -s"},
+                          Case{"-l x.lst -e alias.lst prog.asm", "-l and -e"},
+                          Case{"-s prog.lst prog.asm", "-l and -s"},
+                          Case{"-e prog.s19 prog.asm", "-s and -e"},
+                          Case{"-l new.lst -e ./new.lst prog.asm", "-l and -e"}}) {
+        SCOPED_TRACE(c.args);
+        writeFile(dir / "prog.asm", goodSource);
+        EXPECT_EQ(as11(c.args), 2);
+        const std::string err = readFile(dir / "err.txt");
+        EXPECT_NE(err.find(std::string("the ") + c.options + " outputs"), std::string::npos) << err;
+        EXPECT_NE(err.find("are one file"), std::string::npos) << err;
+        EXPECT_EQ(readFile(dir / "x.lst"), "OLD LISTING\n");
+        EXPECT_FALSE(has("prog.s19"));
+        EXPECT_FALSE(has("new.lst"));
+    }
+    // Devices may be shared: both outputs thrown away is a fair wish.
+    writeFile(dir / "prog.asm", goodSource);
+    EXPECT_EQ(as11("-l /dev/null -s /dev/null -e /dev/null prog.asm"), 0) << readFile(dir / "err.txt");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+}
+
+TEST_F(Batch, As11WritesNoOutputsBesideADevice)
+{
+    // A device as the source would put /dev/zero.lst beside it: refused up
+    // front, and nothing is read.
+    for (const char* device : {"/dev/zero", "/dev/null"}) {
+        SCOPED_TRACE(device);
+        EXPECT_EQ(as11(device), 2);
+        const std::string err = readFile(dir / "err.txt");
+        EXPECT_NE(err.find(std::string(device) + " is not a regular file"), std::string::npos) << err;
+        EXPECT_FALSE(fs::exists(std::string(device) + ".lst"));
+        EXPECT_EQ(as11(std::string("-l out.lst ") + device), 2);
+        EXPECT_FALSE(has("out.lst"));
+    }
+    // With every output named, a device is read like a file: /dev/null is
+    // an empty source.
+    EXPECT_EQ(as11("-l out.lst -s out.s19 -e out.err /dev/null"), 0) << readFile(dir / "err.txt");
+    EXPECT_TRUE(has("out.lst"));
+    EXPECT_TRUE(has("out.s19"));
+}
+
+TEST_F(Batch, As11StopsAnEndlessSourceAtTheSizeBound)
+{
+    // /dev/zero never ends; a pipe that keeps writing neither.
+    EXPECT_EQ(as11("-l out.lst -s out.s19 -e out.err /dev/zero"), 2);
+    std::string err = readFile(dir / "err.txt");
+    EXPECT_NE(err.find("cannot read /dev/zero: larger than 16 MB"), std::string::npos) << err;
+    EXPECT_FALSE(has("out.lst"));
+    EXPECT_EQ(runCommand("cd " + quote(dir) + " && yes ' NOP' | " + quote(binDir / "as11") +
+                         " -l p.lst -s p.s19 -e p.err /dev/stdin >out.txt 2>err.txt"),
+              2);
+    err = readFile(dir / "err.txt");
+    EXPECT_NE(err.find("larger than 16 MB"), std::string::npos) << err;
+    EXPECT_FALSE(has("p.lst"));
+}
+
 TEST_F(Batch, As11ExitStatusForUnreadableSourceAndOptions)
 {
     EXPECT_EQ(as11("missing.asm"), 2);

@@ -2,9 +2,18 @@
 // beside it, and SOURCE.err when there are errors.
 //
 // Exit status: 0 without errors, 1 with assembly errors, 2 when the source
-// cannot be read, an output file cannot be written, or an output would
-// overwrite the source.
+// cannot be read, an output file cannot be written, or the file names clash
+// (an output would overwrite the source or another output).
+//
+// Outputs are written atomically (a failed write leaves the old file). A
+// source that is not a regular file (a device, a pipe) gets no outputs
+// beside it: it is assembled only when -l, -s and -e name all three, and
+// like every source it is read up to MaxSourceBytes, so an endless input
+// stops with a message. Outputs that are devices (-l /dev/null) are written
+// in place and never removed.
 #include "Assembler.h"
+#include "SourceFile.h"
+#include "link/FileOutput.h"
 
 #include <cstdio>
 #include <cstring>
@@ -51,28 +60,37 @@ void printHelp()
         "Exit status:\n"
         "  0  no errors\n"
         "  1  assembly errors (SOURCE.err lists them; no S-record file)\n"
-        "  2  bad usage, the source cannot be read, an output cannot be written,\n"
-        "     or an output would overwrite the source\n"
+        "  2  bad usage, the source cannot be read or is larger than 16 MB, an\n"
+        "     output cannot be written, or the names clash: an output would\n"
+        "     overwrite the source or another output\n"
+        "\n"
+        "Outputs replace old files whole or not at all. A source that is not a\n"
+        "regular file (a device or pipe) is assembled only when -l, -s and -e\n"
+        "name all outputs.\n"
         "\n"
         "Example:\n"
         "  as11 prog.asm                   writes prog.lst and prog.s19\n"
         "  as11 -l out.lst -q prog.asm     the listing as out.lst, nothing printed\n";
 }
 
-bool writeFile(const fs::path& path, const std::string& text)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
-
+// A stale output is removed only when it is a file (or a link): never a
+// device such as /dev/null named as an output.
 void removeIfExists(const fs::path& path)
 {
     std::error_code ec;
-    fs::remove(path, ec);
+    const fs::file_status st = fs::symlink_status(path, ec);
+    if (fs::is_regular_file(st) || fs::is_symlink(st))
+        fs::remove(path, ec);
+}
+
+// Two outputs may share a device (both to /dev/null), never a file.
+bool sharedFile(const fs::path& a, const fs::path& b)
+{
+    std::error_code ec;
+    const fs::file_status st = fs::status(a, ec);
+    if (fs::exists(st) && !fs::is_regular_file(st))
+        return false;
+    return zelk::as11::sameFile(a, b);
 }
 
 } // namespace
@@ -122,25 +140,23 @@ int main(int argc, char** argv)
     }
 
     fs::path sourcePath(source);
-    std::string text;
     {
         std::error_code ec;
-        if (fs::is_directory(sourcePath, ec)) {
-            std::cerr << "as11: cannot read " << source << ": is a directory\n";
+        const fs::file_status st = fs::status(sourcePath, ec);
+        if (fs::exists(st) && !fs::is_regular_file(st) && !fs::is_directory(st) &&
+            (listing.empty() || srec.empty() || errors.empty())) {
+            std::cerr << "as11: " << source
+                      << " is not a regular file; name all outputs with -l, -s and -e to assemble it\n";
             return 2;
         }
-        std::ifstream in(sourcePath, std::ios::binary);
-        if (!in) {
-            std::cerr << "as11: cannot read " << source << ": " << std::strerror(errno) << "\n";
+    }
+    std::string text;
+    {
+        std::string error;
+        if (!zelk::as11::readSourceFile(sourcePath, zelk::as11::MaxSourceBytes, text, error)) {
+            std::cerr << "as11: cannot read " << source << ": " << error << "\n";
             return 2;
         }
-        std::ostringstream buffer;
-        buffer << in.rdbuf();
-        if (in.bad()) {
-            std::cerr << "as11: cannot read " << source << "\n";
-            return 2;
-        }
-        text = std::move(buffer).str();
     }
 
     // The base name is the source path up to the last '.' of its file name.
@@ -160,27 +176,41 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    // Two outputs in one file would leave only the last one written (or, for
+    // the error listing, remove the listing after a clean assembly).
+    const struct {
+        const char* option;
+        const fs::path& path;
+    } outputs[] = {{"-l", listingPath}, {"-s", srecPath}, {"-e", errorPath}};
+    for (size_t i = 0; i < 3; ++i)
+        for (size_t j = i + 1; j < 3; ++j)
+            if (sharedFile(outputs[i].path, outputs[j].path)) {
+                std::cerr << "as11: the " << outputs[i].option << " and " << outputs[j].option << " outputs ("
+                          << outputs[i].path.string() << ", " << outputs[j].path.string()
+                          << ") are one file; name different files\n";
+                return 2;
+            }
 
     zelk::as11::AssemblerOptions options;
     options.moduleName = sourcePath.filename().string();
     zelk::as11::AssemblyResult result = zelk::as11::assemble(text, options);
 
     int status = 0;
-    auto failWrite = [&](const fs::path& p) {
-        std::cerr << "as11: cannot write " << p.string() << ": " << std::strerror(errno) << "\n";
-        status = 2;
+    auto writeFile = [&](const fs::path& p, const std::string& text) {
+        const std::string error = zelk::writeFileAtomically(p, text);
+        if (!error.empty()) {
+            std::cerr << "as11: cannot write " << p.string() << ": " << error << "\n";
+            status = 2;
+        }
     };
-    if (!writeFile(listingPath, result.listing))
-        failWrite(listingPath);
+    writeFile(listingPath, result.listing);
     if (result.ok()) {
         removeIfExists(errorPath);
-        if (!writeFile(srecPath, result.srecords))
-            failWrite(srecPath);
+        writeFile(srecPath, result.srecords);
     } else {
         // A program with errors is not offered for download.
         removeIfExists(srecPath);
-        if (!writeFile(errorPath, result.errorText()))
-            failWrite(errorPath);
+        writeFile(errorPath, result.errorText());
         if (!quiet)
             for (const auto& e : result.errors)
                 std::cerr << source << ":" << e.line << ": " << e.message << "\n";
