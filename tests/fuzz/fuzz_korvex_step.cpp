@@ -7,15 +7,48 @@
 #include "korvex.h"
 
 #include <array>
-#include <cstring>
+#include <vector>
 
 using zelk::fuzz::FuzzInput;
 
 namespace {
 
+// Memory reads as the input tiled over 64 KB; written bytes are kept in an
+// overlay that is cleared for the next input (filling 64 KB per input would
+// cost more than the steps themselves).
 struct Host {
-    std::array<uint8_t, 0x10000> mem{};
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    std::array<uint8_t, 0x10000> written{};
+    std::array<bool, 0x10000> dirty{};
+    std::vector<uint16_t> touched;
     unsigned events = 0;
+
+    uint8_t at(int32_t address) const
+    {
+        const size_t a = static_cast<size_t>(address);
+        if (dirty[a])
+            return written[a];
+        return size == 0 ? 0 : data[a % size];
+    }
+    void put(int32_t address, uint8_t value)
+    {
+        const size_t a = static_cast<size_t>(address);
+        if (!dirty[a]) {
+            dirty[a] = true;
+            touched.push_back(static_cast<uint16_t>(a));
+        }
+        written[a] = value;
+    }
+    void reset(const uint8_t* d, size_t n)
+    {
+        for (uint16_t a : touched)
+            dirty[a] = false;
+        touched.clear();
+        data = d;
+        size = n;
+        events = 0;
+    }
 };
 
 void readMemory(void* user, int32_t address, int16_t* value)
@@ -23,7 +56,7 @@ void readMemory(void* user, int32_t address, int16_t* value)
     auto* h = static_cast<Host*>(user);
     FUZZ_CHECK(address >= 0 && address <= 0xFFFF);
     FUZZ_CHECK(*value == static_cast<int16_t>(address & 0xFFFF));
-    *value = h->mem[static_cast<size_t>(address)];
+    *value = h->at(address);
     ++h->events;
 }
 
@@ -32,7 +65,7 @@ void writeMemory(void* user, int32_t address, int16_t value)
     auto* h = static_cast<Host*>(user);
     FUZZ_CHECK(address >= 0 && address <= 0xFFFF);
     FUZZ_CHECK(value >= 0 && value <= 0xFF);
-    h->mem[static_cast<size_t>(address)] = static_cast<uint8_t>(value);
+    h->put(address, static_cast<uint8_t>(value));
     ++h->events;
 }
 
@@ -47,12 +80,7 @@ KorvexInstance* instance()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Host host;
-    if (size > 0)
-        for (size_t i = 0; i < host.mem.size(); ++i)
-            host.mem[i] = data[i % size];
-    else
-        host.mem.fill(0);
-    host.events = 0;
+    host.reset(data, size);
 
     KorvexInstance* k = instance();
     korvexSetCallbacks(k, readMemory, writeMemory, &host);
