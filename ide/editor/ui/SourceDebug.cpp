@@ -23,6 +23,16 @@ ProgramSource& programSource()
     return source;
 }
 
+namespace {
+
+bool isSourceEditor(const frmEditor& e)
+{
+    const ProgramSource& s = programSource();
+    return !s.sourcePath.isEmpty() && !e.EditorName.isEmpty() && sameFile(e.EditorName, s.sourcePath);
+}
+
+} // namespace
+
 void setProgramSource(frmMain& m, const QString& listingPath, const QString& sourcePath)
 {
     ProgramSource& s = programSource();
@@ -37,6 +47,12 @@ void setProgramSource(frmMain& m, const QString& listingPath, const QString& sou
         s.sourcePath.clear();
     }
     s.pcLine = 0;
+    // The file was assembled as saved: an editor of it holding unsaved
+    // changes may number its lines differently.
+    s.stale = false;
+    for (QMdiSubWindow* sub : m.editors())
+        if (auto* e = qobject_cast<frmEditor*>(sub->widget()); e && isSourceEditor(*e) && e->TextChanged())
+            s.stale = true;
     refreshPcLine(m);
 }
 
@@ -83,7 +99,7 @@ void applySourceMarks(frmMain& m)
         auto* e = qobject_cast<frmEditor*>(sub->widget());
         if (!e)
             continue;
-        if (!s.sourcePath.isEmpty() && !e->EditorName.isEmpty() && sameFile(e->EditorName, s.sourcePath)) {
+        if (!s.stale && isSourceEditor(*e)) {
             if (!computed) {
                 lines = breakpointLines(m);
                 computed = true;
@@ -98,8 +114,12 @@ void applySourceMarks(frmMain& m)
 bool toggleSourceBreakpoint(frmMain& m, frmEditor& editor, int line)
 {
     const ProgramSource& s = programSource();
-    if (s.sourcePath.isEmpty() || editor.EditorName.isEmpty() || !sameFile(editor.EditorName, s.sourcePath)) {
+    if (!isSourceEditor(editor)) {
         m.say(QString::fromLatin1(NotTheAssembledSource));
+        return false;
+    }
+    if (s.stale) {
+        m.say(QString::fromLatin1(SourceChangedSinceAssembly));
         return false;
     }
     const int32_t address = s.map.addressOfLine(line);
@@ -152,6 +172,22 @@ void attachSourceDebug(frmMain& m, frmEditor& editor)
     QObject::connect(editor.Text, &SourceEdit::marginClicked, &editor,
                      [mp, ep](int line) { toggleSourceBreakpoint(*mp, *ep, line); });
     editor.Text->labelTip = [mp](const QString& word) { return labelTipText(*mp, word); };
+    // Typing or deleting whole lines in the source moves its lines away
+    // from the listing's numbers (loading a file leaves the document
+    // unmodified, so it does not count). The check waits for the event
+    // loop: the document marks itself modified after the change signals.
+    QObject::connect(editor.Text, &QPlainTextEdit::blockCountChanged, &editor, [mp, ep] {
+        QMetaObject::invokeMethod(
+            ep,
+            [mp, ep] {
+                ProgramSource& s = programSource();
+                if (s.stale || !ep->Text->document()->isModified() || !isSourceEditor(*ep))
+                    return;
+                s.stale = true;
+                applySourceMarks(*mp);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 namespace {

@@ -19,6 +19,10 @@ struct ProgramSource {
     QString sourcePath;  // full path of the source the map belongs to; empty: none
     SourceMap map;
     int pcLine = 0;      // the line last found for the program counter (0: none)
+    // Lines were added to or removed from the source's editor since the
+    // listing was made: the map's line numbers no longer fit the text, so
+    // nothing is marked and the margin sets nothing until the next Assemble.
+    bool stale = false;
 };
 ProgramSource& programSource();
 
@@ -54,5 +58,6 @@ void attachSourceDebug(frmMain& m, frmEditor& editor);
 // Status-bar texts of a refused margin click.
 inline constexpr const char* NoInstructionOnLine = "No instruction on line %1";
 inline constexpr const char* NotTheAssembledSource = "Breakpoints can be set in the assembled source only";
+inline constexpr const char* SourceChangedSinceAssembly = "The source has changed: assemble it again to set breakpoints";
 
 } // namespace zelk

@@ -14,6 +14,7 @@
 #include "editor/ui/SourceDebug.h"
 #include "editor/ui/SourceEdit.h"
 
+#include <QMdiSubWindow>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -203,6 +204,52 @@ private slots:
         QCOMPARE(m.breakpoints().count(), 0);
         QCOMPARE(m.passingMessage(), QString::fromLatin1(NotTheAssembledSource));
         QCOMPARE(other->Text->pcLine(), 0);
+    }
+
+    void linesAddedAfterAssemblyMarkNothingUntilTheNextAssemble()
+    {
+        Session s;
+        QVERIFY(s.begin());
+        frmMain& m = *s.m;
+        m.runCommand("mnuFileDownload");
+        SourceEdit* t = s.e->Text;
+        clickMargin(t, lineOf("LDAA"));
+        QCOMPARE(t->pcLine(), lineOf("LDS"));
+        QCOMPARE(t->breakpointLines(), QVector<int>{lineOf("LDAA")});
+
+        // A new line at the top: the listing's numbers no longer fit.
+        t->setFocus();
+        t->moveCursor(QTextCursor::Start);
+        QTest::keyClick(t, Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QCOMPARE(t->pcLine(), 0);
+        QVERIFY(t->breakpointLines().isEmpty());
+        clickMargin(t, lineOf("CLR") + 1);
+        QCOMPARE(m.passingMessage(), QString::fromLatin1(SourceChangedSinceAssembly));
+        QCOMPARE(m.breakpoints().count(), 1);  // the LDAA breakpoint stays in the table
+
+        // Assembled from the file while the editor (not the active window)
+        // holds the unsaved line: still nothing marked.
+        m.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(m.viewWidget("mnuViewDisassembler")->parentWidget()));
+        s.f.messages.clear();
+        s.f.files.push_back(s.source);  // the Assemble dialog's answer
+        m.runCommand("mnuFileAssemble");
+        QCOMPARE(s.f.messages.size(), 1);
+        QVERIFY(s.f.messages.first().startsWith("Tarvine - Assembling Done|"));
+        QVERIFY(s.e->TextChanged());
+        QCOMPARE(t->pcLine(), 0);
+        QVERIFY(t->breakpointLines().isEmpty());
+
+        // Assemble again (saving): the marks come back one line lower.
+        s.f.answers.push_back(QMessageBox::Yes);
+        m.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(s.e->parentWidget()));
+        QCOMPARE(activeEditor(m), s.e);
+        m.runCommand("mnuFileAssemble");
+        QCOMPARE(s.f.questions.size(), 1);
+        QCOMPARE(t->pcLine(), lineOf("LDS") + 1);
+        QCOMPARE(t->breakpointLines(), QVector<int>{lineOf("LDAA") + 1});
+        clickMargin(t, lineOf("CLR") + 1);
+        QVERIFY(m.breakpoints().contains(0xE003));
     }
 
     void labelTipShowsValueByteAndWord()
