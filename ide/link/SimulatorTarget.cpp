@@ -40,6 +40,34 @@ void SimulatorTarget::writeMemory(void* user, int32_t address, int16_t value)
         self->ioWrite(a, v);
 }
 
+void SimulatorTarget::readMemoryWatched(void* user, int32_t address, int16_t* value)
+{
+    auto* self = static_cast<SimulatorTarget*>(user);
+    if (self->armed_)
+        self->watch_->programRead(static_cast<uint32_t>(address) & 0xFFFF);
+    readMemory(user, address, value);
+}
+
+void SimulatorTarget::writeMemoryWatched(void* user, int32_t address, int16_t value)
+{
+    auto* self = static_cast<SimulatorTarget*>(user);
+    if (self->armed_) {
+        const uint32_t a = static_cast<uint32_t>(address) & 0xFFFF;
+        self->watch_->programWrite(a, self->mem_[a]);
+    }
+    writeMemory(user, address, value);
+}
+
+void SimulatorTarget::installWatch(MemoryWatch* watch)
+{
+    watch_ = watch;
+    armed_ = false;
+    if (watch)
+        korvex_.setCallbacks(&SimulatorTarget::readMemoryWatched, &SimulatorTarget::writeMemoryWatched, this);
+    else
+        korvex_.setCallbacks(&SimulatorTarget::readMemory, &SimulatorTarget::writeMemory, this);
+}
+
 void SimulatorTarget::ioRead(uint32_t address, int16_t* value)
 {
     if (io_ && address <= InData)
@@ -65,6 +93,8 @@ void SimulatorTarget::ioWrite(uint32_t /*address*/, uint8_t value)
 void SimulatorTarget::poke(int32_t address, uint8_t value)
 {
     const uint32_t a = static_cast<uint32_t>(address) & 0xFFFF;
+    if (armed_) [[unlikely]]
+        watch_->store(a, mem_[a]);
     mem_[a] = value;
 }
 
@@ -87,8 +117,12 @@ void SimulatorTarget::copyIn(int32_t address, const uint8_t* data, int count)
     const uint32_t a = static_cast<uint32_t>(address) & 0xFFFF;
     if (count <= 0)
         return;
-    for (int i = 0; i < count; ++i)
-        mem_[(a + static_cast<uint32_t>(i)) & 0xFFFF] = data[i];
+    for (int i = 0; i < count; ++i) {
+        const uint32_t at = (a + static_cast<uint32_t>(i)) & 0xFFFF;
+        if (armed_) [[unlikely]]
+            watch_->store(at, mem_[at]);
+        mem_[at] = data[i];
+    }
 }
 
 bool SimulatorTarget::write(int32_t address, const uint8_t* data, int count)

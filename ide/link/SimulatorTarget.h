@@ -34,6 +34,19 @@ static_assert(offsetof(CpuRegisters, S) - offsetof(CpuRegisters, C) == 7,
               "the CCR flags of CpuRegisters must be eight adjacent booleans, C first");
 } // namespace detail
 
+// Hears of the program's memory accesses while a step is watched (data
+// breakpoints, the step history). programRead and programWrite come from
+// the instruction Korvex executes, before the access; store from any other
+// write into the image during the step (a call's return address, the save
+// area's SP, the I/O unit's flags), also before it.
+class MemoryWatch {
+public:
+    virtual ~MemoryWatch() = default;
+    virtual void programRead(uint32_t address) = 0;
+    virtual void programWrite(uint32_t address, uint8_t old) = 0;
+    virtual void store(uint32_t address, uint8_t old) = 0;
+};
+
 class SimulatorTarget final : public Target {
 public:
     static constexpr int32_t ImageSize = 0x10000;
@@ -119,9 +132,24 @@ public:
 
     Korvex& korvex() { return korvex_; }
 
+    // A watch (null: none) gets Korvex's second pair of callbacks, which
+    // tell it of every access while armed; without one the plain pair runs
+    // with no check at all.
+    void setWatch(MemoryWatch* watch)
+    {
+        if (watch != watch_)
+            installWatch(watch);
+    }
+    MemoryWatch* watch() const { return watch_; }
+    void armWatch(bool armed) { armed_ = armed && watch_; }
+    bool watchArmed() const { return armed_; }
+
 private:
     static void readMemory(void* user, int32_t address, int16_t* value);
     static void writeMemory(void* user, int32_t address, int16_t value);
+    void installWatch(MemoryWatch* watch);
+    static void readMemoryWatched(void* user, int32_t address, int16_t* value);
+    static void writeMemoryWatched(void* user, int32_t address, int16_t value);
     void ioRead(uint32_t address, int16_t* value);
     void ioWrite(uint32_t address, uint8_t value);
     void copyIn(int32_t address, const uint8_t* data, int count);
@@ -129,6 +157,8 @@ private:
     std::unique_ptr<uint8_t[]> mem_;
     IoUnit* io_ = nullptr;
     bool ioActive_ = false;
+    MemoryWatch* watch_ = nullptr;
+    bool armed_ = false;
     Korvex korvex_;
 };
 

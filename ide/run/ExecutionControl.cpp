@@ -198,7 +198,7 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     }
 }
 
-[[gnu::always_inline]] inline bool ExecutionControl::stepInto()
+[[gnu::always_inline]] inline bool ExecutionControl::stepIntoPlain()
 {
     if (simulatorShortRoad && link_.simulatorMode() && link_.linkReady()) [[likely]] {
         bool ok;
@@ -208,9 +208,198 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     return stepIntoGeneral();
 }
 
+// A simulated step with the memory watch armed: the history gets the state
+// before it and the old value of each byte it writes, the data breakpoints
+// see every access of the program.
+[[gnu::always_inline]] inline bool ExecutionControl::stepIntoWatched()
+{
+    SimulatorTarget& sim = link_.simulator();
+    sim.setWatch(&recorder_);
+    const CpuRegisters& regs = link_.regs;
+    const int32_t sp = regs.SP, ix = regs.IX, iy = regs.IY;
+    history.begin(regs, clockCounter, sim.image());
+    dataHitPending_ = false;
+    sim.armWatch(true);
+    const bool ok = stepIntoPlain();
+    sim.armWatch(false);
+    history.end();
+    stepsBack_ = 0;
+    if (!dataBreakpoints.empty() && (lastStep_.isCall || lastStep_.isReturn || lastStep_.taken))
+        noteFlowAccesses(sp, ix, iy);
+    return ok;
+}
+
+[[gnu::always_inline]] inline bool ExecutionControl::stepInto()
+{
+    if (watching() && link_.simulatorMode()) [[unlikely]]
+        return stepIntoWatched();
+    return stepIntoPlain();
+}
+
 bool ExecutionControl::StepInto()
 {
     return stepInto();
+}
+
+void ExecutionControl::noteFlowAccesses(int32_t sp, int32_t ix, int32_t iy)
+{
+    const StepInfo& step = lastStep_;
+    auto note = [this](int32_t address, DataAccess access) {
+        const uint32_t a = static_cast<uint32_t>(address) & 0xFFFF;
+        if (dataBreakpoints.watched(a) & static_cast<uint8_t>(access))
+            noteDataHit(a, access);
+    };
+    if (step.isCall) {
+        // The return address went to SP-1 (high byte) and SP.
+        note(sp - 1, DataAccess::Write);
+        note(sp, DataAccess::Write);
+    } else if (step.isReturn) {
+        note(sp + 1, DataAccess::Read);
+        note(sp + 2, DataAccess::Read);
+    } else if (step.taken) {
+        // A taken bit branch read its operand here (an executed one was
+        // seen by the watch).
+        const uint8_t* image = link_.image();
+        const int32_t pc = step.pc & 0xFFFF;
+        const uint8_t page = prefixPage[image[pc]];
+        const int32_t k = page ? pc + 1 : pc;
+        const OpcodeFacts& facts = opcodeFacts[page][image[k & 0xFFFF]];
+        if (facts.flow != Flow::BitBranchSet && facts.flow != Flow::BitBranchClear)
+            return;
+        int32_t address = image[(k + 1) & 0xFFFF];
+        if (facts.format == OperandFormat::BitBranchIndexedX)
+            address += ix;
+        else if (facts.format == OperandFormat::BitBranchIndexedY)
+            address += iy;
+        note(address, DataAccess::Read);
+    }
+}
+
+void ExecutionControl::noteDataHit(uint32_t address, DataAccess access)
+{
+    if (!dataHitPending_) {
+        dataHit_ = DataHit{static_cast<int32_t>(address), access, dataBreakpoints.entryFor(static_cast<int32_t>(address), access)};
+        dataHitPending_ = true;
+    }
+    // A running loop stops before its next step.
+    stopFlag = true;
+}
+
+void ExecutionControl::setHistoryCapacity(size_t steps)
+{
+    history.setCapacity(steps);
+    if (history.empty())
+        stepsBack_ = 0;
+}
+
+void ExecutionControl::showRestoredIo()
+{
+    SimulatorTarget& sim = link_.simulator();
+    IoUnit* io = sim.ioUnit();
+    if (!io)
+        return;
+    io->setInFresh(sim.peek(AccessLayer::IoInFresh));
+    io->setInDataRegister(sim.peek(AccessLayer::IoInData));
+    io->setOutFresh(sim.peek(AccessLayer::IoOutFresh));
+    io->setOutDataRegister(sim.peek(AccessLayer::IoOutData));
+}
+
+bool ExecutionControl::undoStep()
+{
+    const uint32_t clockAfter = clockCounter;
+    if (!history.undo(link_.regs, clockCounter, link_.image()))
+        return false;
+    ++stepsBack_;
+    // The profile gives back what the step added to it (a counter reset
+    // since then has emptied it already).
+    const uint32_t cycles = clockAfter - clockCounter;
+    if (profile.enabled() && clockAfter >= clockCounter)
+        profile.uncount(link_.regs.PC, cycles);
+    return true;
+}
+
+bool ExecutionControl::StepBack()
+{
+    if (!link_.simulatorMode() || !link_.linkReady())
+        return false;
+    SimulatorTarget& sim = link_.simulator();
+    uint8_t io[4];
+    std::memcpy(io, sim.image() + AccessLayer::IoInFresh, 4);
+    if (!undoStep())
+        return false;
+    if (std::memcmp(io, sim.image() + AccessLayer::IoInFresh, 4) != 0)
+        showRestoredIo();
+    ViewHooks& hooks = link_.hooks();
+    hooks.Refresh();
+    hooks.ClockCountUpdate();
+    return true;
+}
+
+StopReason ExecutionControl::RunBack(const RunOptions& options)
+{
+    if (!canStepBack() || !link_.linkReady())
+        return StopReason::None;
+    SimulatorTarget& sim = link_.simulator();
+    uint8_t io[4];
+    std::memcpy(io, sim.image() + AccessLayer::IoInFresh, 4);
+    ViewHooks& hooks = link_.hooks();
+    stopFlag = false;
+    animateRunning = false;
+    playRunning = true;
+    hooks.runStarted(RunKind::Play);
+    const uint64_t stepLimit = options.maxSteps ? options.maxSteps : UINT64_MAX;
+    const uint32_t everySteps = options.eventEverySteps ? options.eventEverySteps : 1;
+    StopReason reason = StopReason::Paused;
+    uint64_t steps = 0;
+    uint32_t sinceEvents = 0;
+    while (!stopFlag) {
+        if (steps >= stepLimit) {
+            reason = StopReason::StepBound;
+            break;
+        }
+        if (!undoStep()) {
+            reason = StopReason::HistoryStart;
+            break;
+        }
+        ++steps;
+        if (breakpoints_.count() > 0 && breakpoints_.contains(link_.regs.PC & 0xFFFF)) {
+            reason = StopReason::Breakpoint;
+            break;
+        }
+        if (++sinceEvents >= everySteps) {
+            sinceEvents = 0;
+            hooks.processEvents();
+        }
+    }
+    stopFlag = true;
+    playRunning = false;
+    if (std::memcmp(io, sim.image() + AccessLayer::IoInFresh, 4) != 0)
+        showRestoredIo();
+    hooks.runStopped(RunKind::Play);
+    hooks.Refresh();
+    hooks.ClockCountUpdate();
+    lastStop_ = reason;
+    return reason;
+}
+
+void ExecutionControl::pace(Pacer& pacer, uint32_t& pacedClock)
+{
+    using Clock = Pacer::Clock;
+    uint32_t delta = clockCounter - pacedClock;
+    pacedClock = clockCounter;
+    // The counter was reset meanwhile: nothing to account for.
+    if (delta > (1u << 20))
+        delta = 0;
+    Clock::time_point now = Clock::now();
+    const Clock::duration wait = pacer.wait(delta, now);
+    if (wait < std::chrono::milliseconds(1))
+        return;
+    const Clock::time_point until = now + wait;
+    while (!stopFlag && now < until) {
+        std::this_thread::sleep_for(std::min<Clock::duration>(until - now, std::chrono::milliseconds(5)));
+        link_.hooks().processEvents();
+        now = Clock::now();
+    }
 }
 
 bool ExecutionControl::stepIntoGeneral()
@@ -653,10 +842,11 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
     // On the board every step is a frame exchange of milliseconds: window
     // messages run after each one, so Pause acts at once.
     const bool board = !link_.simulatorMode();
-    const uint32_t lookEvery = board ? 1 : (everyMs != 0 && everySteps > 64) ? 64 : everySteps;
+    const uint32_t lookEvery = board ? 1 : ((everyMs != 0 || pacedRate > 0) && everySteps > 64) ? 64 : everySteps;
 
+    const bool paced = pacedRate > 0 && !animate && !board;
     if (!animate && !tracing && simulatorShortRoad && !link_.hasHooks() && link_.simulatorMode() &&
-        link_.linkReady()) {
+        link_.linkReady() && !watching() && !paced) {
         // Without hooks the event looks would do nothing.
         lastStop_ = runHeadless(stepLimit, stopOnHalt, stopOnSelfBranch);
         return lastStop_;
@@ -666,6 +856,13 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
     uint64_t steps = 0;
     uint32_t sinceLook = 0, sinceEvents = 0;
     Clock::time_point lastEvents = everyMs ? Clock::now() : Clock::time_point{};
+    Pacer pacer;
+    uint32_t pacedClock = clockCounter;
+    if (paced)
+        pacer.start(pacedRate, Clock::now());
+    if (link_.simulatorMode())
+        link_.simulator().setWatch(watching() ? &recorder_ : nullptr);
+    dataHitPending_ = false;
 
     while (!stopFlag) {
         const int32_t pc = link_.regs.PC & 0xFFFF;
@@ -710,6 +907,8 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
             continue;
         sinceEvents += sinceLook;
         sinceLook = 0;
+        if (paced)
+            pace(pacer, pacedClock);
         bool yield = board || sinceEvents >= everySteps;
         if (!yield && everyMs != 0)
             yield = Clock::now() - lastEvents >= std::chrono::milliseconds(everyMs);
@@ -720,6 +919,8 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
                 lastEvents = Clock::now();
         }
     }
+    if (dataHitPending_)
+        reason = StopReason::DataBreakpoint;
     lastStop_ = reason;
     return reason;
 }
@@ -789,10 +990,27 @@ StopReason ExecutionControl::StepOver(const RunOptions& options)
         StopReason reason = StopReason::None;
         if (isReturn) {
             SimulatorTarget& sim = link_.simulator();
+            const bool watched = watching();
+            if (watched) {
+                // Recorded as a step, so that Step Back undoes it.
+                sim.setWatch(&recorder_);
+                history.begin(regs, clockCounter, sim.image());
+                sim.armWatch(true);
+                stepsBack_ = 0;
+            }
+            const int32_t sp = regs.SP;
             regs.PC = sim.peek(regs.SP + 1) << 8 | sim.peek(regs.SP + 2);
             regs.SP = (regs.SP + 2) & 0xFFFF;
             sim.poke(6, static_cast<uint8_t>(regs.SP >> 8));
             sim.poke(7, static_cast<uint8_t>(regs.SP));
+            if (watched) {
+                sim.armWatch(false);
+                history.end();
+                dataHitPending_ = false;
+                for (int32_t a : {sp + 1, sp + 2})
+                    if (dataBreakpoints.watched(static_cast<uint32_t>(a) & 0xFFFF) & static_cast<uint8_t>(DataAccess::Read))
+                        noteDataHit(static_cast<uint32_t>(a) & 0xFFFF, DataAccess::Read);
+            }
         } else {
             reason = playWithTemporaryBreakpoint(next, options);
         }

@@ -44,6 +44,9 @@
 #include "link/AccessLayer.h"
 #include "run/BreakpointTable.h"
 #include "run/CycleProfile.h"
+#include "run/DataBreakpoints.h"
+#include "run/Pacer.h"
+#include "run/StepHistory.h"
 
 #include <cstdint>
 #include <cstring>
@@ -80,6 +83,8 @@ enum class StopReason {
     SelfBranch,  // a branch, jump or call to itself
     Halt,        // WAI, or STOP with S clear, at PC
     Refused,     // the prediction at PC was unreliable, or the link failed
+    DataBreakpoint,  // the last instruction read or wrote a watched address
+    HistoryStart,    // Run Back undid every recorded step
 };
 
 // What the last Step Into did, for callers that report or trace it.
@@ -116,6 +121,15 @@ public:
     // work). False sends every instruction down the general road; tests
     // compare the two.
     bool simulatorShortRoad = true;
+
+    // Data breakpoints (simulator mode): a run stops after the instruction
+    // that touched a watched address; lastDataHit() tells which.
+    DataBreakpointTable dataBreakpoints;
+    // The steps done in simulator mode, for Step Back and Run Back
+    // (capacity 0 = off). Kept only while the simulator runs the program.
+    StepHistory history{0};
+    // Play's pace in E-clock cycles per second (0 = full speed).
+    double pacedRate = 0;
 
     // ---- Commands ------------------------------------------------------
     // One instruction (Run > Step Into). Returns false when nothing was
@@ -160,6 +174,23 @@ public:
     }
     // Set New PC (the disassembler's current row): PC = address, Refresh.
     void SetNewPC(int32_t address);
+
+    // Step Back: undoes the newest recorded step (registers, PC, clock
+    // counter, memory, the I/O unit's registers) and refreshes. False, with
+    // nothing changed, when there is none or not in simulator mode.
+    bool StepBack();
+    // Run Back: undoes steps until PC reaches a breakpoint (the one at the
+    // starting PC ignored), the history is exhausted or Pause.
+    StopReason RunBack(const RunOptions& options = {});
+    bool canStepBack() const { return link_.simulatorMode() && !history.empty(); }
+    // Steps undone since the last step forward (> 0: the windows show the past).
+    uint64_t stepsBack() const { return stepsBack_; }
+    // Changes the history's capacity (0 switches it off).
+    void setHistoryCapacity(size_t steps);
+    // The access that stopped the last run (valid after DataBreakpoint), and
+    // whether a single step touched a watched address.
+    const DataHit& lastDataHit() const { return dataHit_; }
+    bool dataHitPending() const { return dataHitPending_; }
 
     // "Clock= " and the counter as at least eight digits.
     std::string ClockText() const;
@@ -210,6 +241,45 @@ private:
         AccessLayer& link_;
     };
 
+    // The memory watch of a watched step: the history's journal and the
+    // data breakpoints' check.
+    class Recorder final : public MemoryWatch {
+    public:
+        explicit Recorder(ExecutionControl& control) : c_(control) {}
+        void programRead(uint32_t address) override
+        {
+            if (c_.dataBreakpoints.watched(address) & static_cast<uint8_t>(DataAccess::Read))
+                c_.noteDataHit(address, DataAccess::Read);
+        }
+        void programWrite(uint32_t address, uint8_t old) override
+        {
+            c_.history.noteWrite(address, old);
+            if (c_.dataBreakpoints.watched(address) & static_cast<uint8_t>(DataAccess::Write))
+                c_.noteDataHit(address, DataAccess::Write);
+        }
+        void store(uint32_t address, uint8_t old) override { c_.history.noteWrite(address, old); }
+
+    private:
+        ExecutionControl& c_;
+    };
+
+    // A step is watched while the history records or a data breakpoint is set.
+    bool watching() const
+    {
+        return history.enabled() || !dataBreakpoints.empty();
+    }
+    bool stepIntoWatched();
+    // The accesses of a step done by the IDE rather than executed (a call's
+    // push, a return's pull, a taken bit branch's operand read).
+    void noteFlowAccesses(int32_t sp, int32_t ix, int32_t iy);
+    void noteDataHit(uint32_t address, DataAccess access);
+    void showRestoredIo();
+    // Undoes the newest recorded step (the profile's counts included).
+    bool undoStep();
+    // Waits out the pacer's answer in slices, letting window messages run
+    // (Pause acts within a slice).
+    void pace(Pacer& pacer, uint32_t& pacedClock);
+
     const CodeWindow& refillCodeWindow(int32_t pc);
     // The cycles of the instruction at pc, on the counter and the profile.
     void addCycles(int32_t pc, uint32_t cycles)
@@ -221,6 +291,7 @@ private:
     // Step Into: the simulator's short road for most instructions, and the
     // general one for everything else (and for the board).
     bool stepInto();
+    bool stepIntoPlain();
     bool stepIntoSimulated(bool& ok);
     [[gnu::noinline]] bool stepIntoGeneral();
     void finishStep();
@@ -260,6 +331,10 @@ private:
     int32_t stepOutReturn_ = 0;   // board Step Out: the original return address
     StepInfo lastStep_;
     StopReason lastStop_ = StopReason::None;
+    Recorder recorder_{*this};
+    DataHit dataHit_;
+    bool dataHitPending_ = false;
+    uint64_t stepsBack_ = 0;
 };
 
 } // namespace zelk

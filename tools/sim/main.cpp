@@ -120,6 +120,8 @@ const char* reasonText(StopReason reason)
     case StopReason::Halt: return "WAI or STOP";
     case StopReason::Refused: return "next address could not be predicted";
     case StopReason::Paused: return "stopped";
+    case StopReason::DataBreakpoint: return "data breakpoint";
+    case StopReason::HistoryStart: return "start of the history";
     case StopReason::None: break;
     }
     return "not run";

@@ -1,0 +1,323 @@
+// The step history: random programs (random bytes over the whole image)
+// stepped forward N times and back N times come back to the exact image,
+// registers, flags and clock counter, on both roads and with the I/O unit
+// active; the watch does not change what a step does; the ring drops its
+// oldest records; Run Back stops at a breakpoint; stepping forward leaves
+// the past.
+#include "RunTestSupport.h"
+
+#include "run/StepHistory.h"
+
+#include <cstring>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace zelk;
+using namespace zelk::test;
+
+namespace {
+
+struct Core {
+    explicit Core(bool shortRoad) : link(&notifier, &hooks), control(link, breakpoints)
+    {
+        control.simulatorShortRoad = shortRoad;
+        link.setIoUnit(&io);
+    }
+    RecordingNotifier notifier;
+    CountingHooks hooks;
+    LoggingIoUnit io;
+    AccessLayer link;
+    BreakpointTable breakpoints;
+    ExecutionControl control;
+};
+
+struct Snapshot {
+    std::vector<uint8_t> image;
+    CpuRegisters regs;
+    uint32_t clock;
+};
+
+Snapshot snap(Core& c)
+{
+    return Snapshot{std::vector<uint8_t>(c.link.image(), c.link.image() + 0x10000), c.link.regs,
+                    c.control.clockCounter};
+}
+
+std::string differences(const Snapshot& s, Core& c)
+{
+    std::string d;
+    auto check = [&d](const char* what, long p, long q) {
+        if (p != q)
+            d += std::string(what) + " " + std::to_string(p) + " vs " + std::to_string(q) + "; ";
+    };
+    const CpuRegisters& x = s.regs;
+    const CpuRegisters& y = c.link.regs;
+    check("A", x.A, y.A);
+    check("B", x.B, y.B);
+    check("IX", x.IX, y.IX);
+    check("IY", x.IY, y.IY);
+    check("SP", x.SP, y.SP);
+    check("PC", x.PC, y.PC);
+    check("CCR", x.CCR, y.CCR);
+    const bool fx[8] = {x.C, x.V, x.Z, x.N, x.I, x.H, x.X, x.S};
+    const bool fy[8] = {y.C, y.V, y.Z, y.N, y.I, y.H, y.X, y.S};
+    for (int i = 0; i < 8; ++i)
+        check("flag", fx[i], fy[i]);
+    check("clock", s.clock, c.control.clockCounter);
+    for (int i = 0; i < 0x10000; ++i)
+        if (s.image[static_cast<size_t>(i)] != c.link.image()[i]) {
+            check("image byte", i, -1);
+            break;
+        }
+    return d;
+}
+
+void seed(Core& c, std::mt19937& rng)
+{
+    std::uniform_int_distribution<int> byte(0, 255), word(0, 0xFFFF);
+    for (int i = 0; i < 0x10000; ++i)
+        c.link.image()[i] = static_cast<uint8_t>(byte(rng));
+    const int32_t pcs[] = {0xE000, 0xFFF0, 0x0000, static_cast<int32_t>(word(rng))};
+    CpuRegisters r;
+    r.A = static_cast<uint8_t>(byte(rng));
+    r.B = static_cast<uint8_t>(byte(rng));
+    r.IX = word(rng);
+    r.IY = word(rng);
+    r.SP = word(rng);
+    r.CCR = static_cast<uint8_t>(byte(rng));
+    r.unpackCCR();
+    // Flags that disagree with CCR must come back as they were too.
+    r.Z = !r.Z;
+    r.PC = pcs[byte(rng) % 4];
+    c.link.regs = r;
+    c.control.clockCounter = static_cast<uint32_t>(rng());
+}
+
+TEST(StepHistory, RandomProgramsStepBackToTheExactState)
+{
+    struct Case {
+        const char* name;
+        bool shortRoad, ioActive;
+        int steps;
+    };
+    const Case cases[] = {
+        {"short road", true, false, 300},
+        {"general road", false, false, 300},
+        {"short road, I/O unit active", true, true, 300},
+        {"general road, I/O unit active", false, true, 300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::mt19937 rng(1234);
+        for (int program = 0; program < 40; ++program) {
+            Core watched(c.shortRoad), plain(c.shortRoad);
+            watched.link.setIoActive(c.ioActive);
+            plain.link.setIoActive(c.ioActive);
+            watched.control.setHistoryCapacity(StepHistory::DefaultCapacity);
+            seed(watched, rng);
+            std::memcpy(plain.link.image(), watched.link.image(), 0x10000);
+            plain.link.regs = watched.link.regs;
+            plain.control.clockCounter = watched.control.clockCounter;
+            const Snapshot start = snap(watched);
+
+            int recorded = 0;
+            for (int i = 0; i < c.steps; ++i) {
+                const bool a = watched.control.StepInto();
+                const bool b = plain.control.StepInto();
+                ASSERT_EQ(a, b);
+                ++recorded;
+                // The watch changes nothing about the step itself.
+                ASSERT_EQ(differences(snap(plain), watched), "") << "program " << program << " step " << i;
+                if (!a)
+                    break;  // an unpredictable step: the program is over
+            }
+            ASSERT_EQ(watched.control.history.size(), static_cast<size_t>(recorded));
+            for (int i = 0; i < recorded; ++i)
+                ASSERT_TRUE(watched.control.StepBack()) << "program " << program << " back " << i;
+            EXPECT_FALSE(watched.control.StepBack()) << "nothing left to undo";
+            EXPECT_EQ(watched.control.stepsBack(), static_cast<uint64_t>(recorded));
+            ASSERT_EQ(differences(start, watched), "") << "program " << program;
+        }
+    }
+}
+
+TEST(StepHistory, StepBackOneAtATimeMatchesEachEarlierState)
+{
+    std::mt19937 rng(99);
+    Core core(true);
+    core.control.setHistoryCapacity(1000);
+    seed(core, rng);
+    std::vector<Snapshot> states;
+    for (int i = 0; i < 200; ++i) {
+        states.push_back(snap(core));
+        if (!core.control.StepInto())
+            break;
+    }
+    for (size_t i = states.size(); i-- > 0;) {
+        ASSERT_TRUE(core.control.StepBack());
+        ASSERT_EQ(differences(states[i], core), "") << "state " << i;
+    }
+}
+
+TEST(StepHistory, RingDropsTheOldest)
+{
+    struct Case {
+        size_t capacity;
+        int steps;
+    };
+    const Case cases[] = {{1, 5}, {10, 10}, {10, 11}, {64, 200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.capacity);
+        Core core(true);
+        // A loop that writes: INCA; STAA $1000,X... as INX; STAA 0,X; BRA back.
+        core.link.image()[0xE000] = 0x08;  // INX
+        core.link.image()[0xE001] = 0xA7;  // STAA 0,X
+        core.link.image()[0xE002] = 0x00;
+        core.link.image()[0xE003] = 0x4C;  // INCA
+        core.link.image()[0xE004] = 0x20;  // BRA $E000
+        core.link.image()[0xE005] = 0xFA;
+        core.link.regs.PC = 0xE000;
+        core.link.regs.IX = 0x2000;
+        core.control.setHistoryCapacity(c.capacity);
+        std::vector<Snapshot> states;
+        for (int i = 0; i < c.steps; ++i) {
+            states.push_back(snap(core));
+            ASSERT_TRUE(core.control.StepInto());
+        }
+        const size_t kept = std::min<size_t>(c.capacity, static_cast<size_t>(c.steps));
+        EXPECT_EQ(core.control.history.size(), kept);
+        EXPECT_EQ(core.control.history.dropped(), static_cast<uint64_t>(c.steps) - kept);
+        for (size_t i = 0; i < kept; ++i)
+            ASSERT_TRUE(core.control.StepBack());
+        EXPECT_FALSE(core.control.StepBack());
+        EXPECT_EQ(differences(states[static_cast<size_t>(c.steps) - kept], core), "");
+    }
+}
+
+TEST(StepHistory, ShrinkingKeepsTheNewestAndZeroSwitchesOff)
+{
+    Core core(true);
+    core.link.image()[0xE000] = 0x4C;  // INCA
+    core.link.image()[0xE001] = 0x20;  // BRA $E000
+    core.link.image()[0xE002] = 0xFD;
+    core.link.regs.PC = 0xE000;
+    core.control.setHistoryCapacity(100);
+    for (int i = 0; i < 50; ++i)
+        core.control.StepInto();
+    core.control.setHistoryCapacity(10);
+    EXPECT_EQ(core.control.history.size(), 10u);
+    const uint8_t a = core.link.regs.A;
+    for (int i = 0; i < 10; ++i)
+        ASSERT_TRUE(core.control.StepBack());
+    EXPECT_EQ(core.link.regs.A, static_cast<uint8_t>(a - 5)) << "ten steps: five INCA undone";
+    // Grows again after shrinking and keeps recording.
+    core.control.setHistoryCapacity(1000);
+    for (int i = 0; i < 20; ++i)
+        core.control.StepInto();
+    EXPECT_EQ(core.control.history.size(), 20u);
+    EXPECT_EQ(core.control.stepsBack(), 0u) << "a step forward leaves the past";
+    core.control.setHistoryCapacity(0);
+    EXPECT_TRUE(core.control.history.empty());
+    core.control.StepInto();
+    EXPECT_TRUE(core.control.history.empty());
+    EXPECT_FALSE(core.control.StepBack());
+}
+
+TEST(StepHistory, StepBackRestoresTheIoUnitAndTellsIt)
+{
+    Core core(true);
+    core.link.setIoActive(true);
+    // STAA $6003: the unit sets Data Ready ($6002) and shows the byte.
+    core.link.image()[0xE000] = 0xB7;
+    core.link.image()[0xE001] = 0x60;
+    core.link.image()[0xE002] = 0x03;
+    core.link.regs.PC = 0xE000;
+    core.link.regs.A = 0x41;
+    core.control.setHistoryCapacity(10);
+    ASSERT_TRUE(core.control.StepInto());
+    EXPECT_EQ(core.link.image()[0x6002], 1);
+    core.io.log.clear();
+    ASSERT_TRUE(core.control.StepBack());
+    EXPECT_EQ(core.link.image()[0x6002], 0);
+    EXPECT_EQ(core.link.image()[0x6003], 0);
+    const std::vector<std::string> expected = {"InFresh 0", "InData 0", "OutFresh 0", "OutData 0"};
+    EXPECT_EQ(core.io.log, expected);
+    EXPECT_EQ(core.link.regs.PC, 0xE000);
+}
+
+TEST(StepHistory, RunBackStopsAtTheBreakpointOrTheStart)
+{
+    Core core(true);
+    // $E000: LDAA #0; $E002: INCA; $E003: INCA; $E004: INCA; $E005: BRA *
+    const uint8_t program[] = {0x86, 0x00, 0x4C, 0x4C, 0x4C, 0x20, 0xFE};
+    std::memcpy(core.link.image() + 0xE000, program, sizeof program);
+    core.link.regs.PC = 0xE000;
+    core.control.setHistoryCapacity(100);
+    for (int i = 0; i < 8; ++i)
+        ASSERT_TRUE(core.control.StepInto());
+    core.breakpoints.append(0xE003);
+    EXPECT_EQ(core.control.RunBack(), StopReason::Breakpoint);
+    EXPECT_EQ(core.link.regs.PC, 0xE003);
+    EXPECT_EQ(core.link.regs.A, 1);
+    EXPECT_EQ(core.control.stepsBack(), 6u);
+    // From the breakpoint itself, Run Back goes on to the start.
+    EXPECT_EQ(core.control.RunBack(), StopReason::HistoryStart);
+    EXPECT_EQ(core.link.regs.PC, 0xE000);
+    EXPECT_EQ(core.control.clockCounter, 0u);
+    EXPECT_EQ(core.control.RunBack(), StopReason::None) << "nothing left";
+    EXPECT_EQ(core.hooks.started, core.hooks.stopped);
+}
+
+TEST(StepHistory, PauseStopsRunBack)
+{
+    Core core(true);
+    core.link.image()[0xE000] = 0x4C;  // INCA
+    core.link.image()[0xE001] = 0x20;  // BRA $E000
+    core.link.image()[0xE002] = 0xFD;
+    core.link.regs.PC = 0xE000;
+    core.control.setHistoryCapacity(100000);
+    for (int i = 0; i < 50000; ++i)
+        core.control.StepInto();
+    core.hooks.onEvents = [&] { core.control.Pause(); };
+    RunOptions options;
+    options.eventEverySteps = 100;
+    EXPECT_EQ(core.control.RunBack(options), StopReason::Paused);
+    EXPECT_EQ(core.control.stepsBack(), 100u);
+    EXPECT_EQ(core.control.history.size(), 49900u);
+}
+
+TEST(StepHistoryRing, CancelAndClear)
+{
+    StepHistory h(4);
+    uint8_t image[0x10000] = {};
+    CpuRegisters r;
+    r.PC = 0x1234;
+    h.begin(r, 7, image);
+    h.noteWrite(0x10, 0xAA);
+    h.end();
+    h.noteWrite(0x11, 0xBB);  // after end(): not the step's
+    r.PC = 0x2000;
+    h.begin(r, 9, image);
+    h.noteWrite(0x12, 0xCC);
+    h.cancel();
+    EXPECT_EQ(h.size(), 1u);
+    EXPECT_EQ(h.newestPC(), 0x1234);
+    uint32_t clock = 0;
+    CpuRegisters out;
+    ASSERT_TRUE(h.undo(out, clock, image));
+    EXPECT_EQ(out.PC, 0x1234);
+    EXPECT_EQ(clock, 7u);
+    EXPECT_EQ(image[0x10], 0xAA);
+    EXPECT_EQ(image[0x11], 0x00);
+    EXPECT_EQ(image[0x12], 0x00);
+    EXPECT_EQ(h.newestPC(), -1);
+    h.begin(r, 1, image);
+    h.end();
+    h.clear();
+    EXPECT_TRUE(h.empty());
+    EXPECT_FALSE(h.undo(out, clock, image));
+}
+
+} // namespace
