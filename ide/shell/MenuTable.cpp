@@ -95,6 +95,7 @@ constexpr MenuItemDef kMenus[] = {
     bar("mnuDebugBar2"),
     item("mnuDebugToggleBreakpoint", "&Toggle Breakpoint", "F9", true, 50),
     item("mnuDebugClearAllBreakpoints", "&Clear All Breakpoints", "Shift+F9", true, 51),
+    item("mnuDebugBreakpoints", "&Breakpoints ...", "Ctrl+B", false, 0),
     bar("mnuDebugBar3"),
     item("mnuDebugSetNewPC", "Set &New PC", "", true, 52),
     item("mnuDebugGetResVec", "Get &Reset Vector", "", true, 0),
@@ -118,6 +119,8 @@ constexpr MenuItemDef kMenus[] = {
     item("mnuRunStepOver", "Step &Over", "F8", true, 59),
     item("mnuRunStepOut", "Step Ou&t", "Shift+F7", true, 60),
     item("mnuRunRunTo", "Run To &Cursor", "F6", true, 61),
+    item("mnuRunStepBack", "Step &Back", "Ctrl+F7", true, 0),
+    item("mnuRunRunBack", "Run Bac&k", "Ctrl+F5", true, 0),
     bar("mnuRunBar2"),
     item("mnuRunPause", "&Pause", "", true, 62),
 

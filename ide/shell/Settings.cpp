@@ -168,6 +168,9 @@ AppSettings SettingsStore::load()
     a.screenFont = readFont(s, "ScreenFont", d.screenFont);
     a.printFont = readFont(s, "PrintFont", d.printFont);
     a.simEnabled = readBool(s, kSettings + "SimEnabled", d.simEnabled);
+    a.historySteps = readInt(s, kSettings + "HistorySteps", d.historySteps, 0, 10000000);
+    a.eClockHz = readInt(s, kSettings + "EClock", d.eClockHz, 1000, 8000000);
+    a.speedPercent = readInt(s, kSettings + "SpeedPercent", d.speedPercent, 0, 100000);
     return a;
 }
 
@@ -185,6 +188,9 @@ void SettingsStore::save(const AppSettings& a)
     writeFont(s, "ScreenFont", a.screenFont);
     writeFont(s, "PrintFont", a.printFont);
     s.setValue(kSettings + "SimEnabled", QString::number(a.simEnabled ? 1 : 0));
+    s.setValue(kSettings + "HistorySteps", QString::number(a.historySteps));
+    s.setValue(kSettings + "EClock", QString::number(a.eClockHz));
+    s.setValue(kSettings + "SpeedPercent", QString::number(a.speedPercent));
 }
 
 Placement SettingsStore::placement(const QString& prefix, const QRect& def, WindowState defState)

@@ -52,6 +52,12 @@ struct AppSettings {
     FontRecord screenFont{QStringLiteral("Fixedsys"), 9, false, false};
     FontRecord printFont{QStringLiteral("Courier New"), 8, false, false};
     bool simEnabled = false;
+    // "HistorySteps": steps kept for Step Back in simulator mode (0 = off).
+    int historySteps = 1000000;
+    // "EClock": the simulated E clock in Hz (simulated time, pacing).
+    int eClockHz = 2000000;
+    // "SpeedPercent": Play paced to this percentage of the E clock (0 = full speed).
+    int speedPercent = 0;
     bool operator==(const AppSettings&) const = default;
 };
 

@@ -8,6 +8,7 @@
 #include "shell/ViewRegistry.h"
 #include "shell/WindowLayout.h"
 #include "shell/frmAbout.h"
+#include "shell/frmBreakpoints.h"
 #include "shell/frmOptions.h"
 
 #include <QAction>
@@ -54,6 +55,10 @@ constexpr PanelDef kPanels[7] = {
 };
 
 const QString kPortError = QStringLiteral("HC11 Board: Communication Port Error !");
+const char* const kNoBoardDataBreak =
+    "The board's monitor cannot watch the bus: data breakpoints work in simulator mode.";
+const char* const kNoBoardHistory =
+    "The board's monitor keeps no history: Step Back works in simulator mode.";
 
 // The View items of the debugger windows in the refresh cycle's terms.
 const char* const kRegBlockWindows[] = {
@@ -87,7 +92,8 @@ bool isRunCommand(const QString& n)
 {
     return n == "mnuRunRun" || n == "mnuRunPlay" || n == "mnuRunAnimate" || n == "mnuRunStepInto" ||
            n == "mnuRunStepOver" || n == "mnuRunStepOut" || n == "mnuRunRunTo" ||
-           n == "mnuDebugGetResVec" || n == "mnuDebugSetNewPC" || n == "mnuFileDownload";
+           n == "mnuDebugGetResVec" || n == "mnuDebugSetNewPC" || n == "mnuFileDownload" ||
+           n == "mnuRunStepBack" || n == "mnuRunRunBack";
 }
 
 WindowState stateOf(const QWidget* w)
@@ -306,6 +312,25 @@ void frmMain::buildStatusBar()
         sb->addWidget(l, kPanels[i].twips);
         panels_[i] = l;
     }
+    // The clock counter as simulated time at the E clock, beside the clock panel.
+    sbTime_ = new QLabel;
+    sbTime_->setObjectName(QStringLiteral("sbTime"));
+    sbTime_->setFrameShape(QFrame::Panel);
+    sbTime_->setFrameShadow(QFrame::Sunken);
+    sbTime_->setToolTip(QStringLiteral("Simulated time: the clock counter at the E clock of the Options"));
+    sbTime_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    sbTime_->hide();
+    sb->insertWidget(4, sbTime_, 2000);
+    // Shown while Step Back has gone into the past.
+    sbPast_ = new QLabel;
+    sbPast_->setObjectName(QStringLiteral("sbPast"));
+    sbPast_->setFrameShape(QFrame::Panel);
+    sbPast_->setFrameShadow(QFrame::Sunken);
+    sbPast_->setStyleSheet(QStringLiteral("QLabel { background: #ffd75e; color: black; padding: 0 4px; }"));
+    sbPast_->setToolTip(QStringLiteral("The windows show an earlier state: the next step forward continues from "
+                                       "here and drops the steps undone."));
+    sbPast_->hide();
+    sb->addPermanentWidget(sbPast_);
     // Passing messages get a place of their own: the bar's temporary
     // message would cover all seven panels.
     sbMessage_ = new QLabel;
@@ -368,12 +393,37 @@ void frmMain::connectCommands()
 
     // Run menu.
     c.insert("mnuRunRun", [this] { RunHC11(); });
-    c.insert("mnuRunPlay", [this] { run_->Play(runOptions_); });
-    c.insert("mnuRunAnimate", [this] { run_->Animate(runOptions_); });
+    c.insert("mnuRunPlay", [this] {
+        run_->Play(runOptions_);
+        reportStop();
+    });
+    c.insert("mnuRunAnimate", [this] {
+        run_->Animate(runOptions_);
+        reportStop();
+    });
     c.insert("mnuRunPause", [this] { run_->Pause(); });
-    c.insert("mnuRunStepInto", [this] { run_->StepInto(); });
-    c.insert("mnuRunStepOver", [this] { run_->StepOver(runOptions_); });
-    c.insert("mnuRunStepOut", [this] { run_->StepOut(runOptions_); });
+    c.insert("mnuRunStepInto", [this] {
+        run_->StepInto();
+        if (run_->dataHitPending())
+            say(QString::fromStdString(hitMessage(run_->lastDataHit())));
+    });
+    c.insert("mnuRunStepOver", [this] {
+        run_->StepOver(runOptions_);
+        reportStop();
+    });
+    c.insert("mnuRunStepOut", [this] {
+        run_->StepOut(runOptions_);
+        reportStop();
+    });
+    c.insert("mnuRunStepBack", [this] {
+        if (!run_->StepBack())
+            say(QStringLiteral("Nothing to step back: no step is recorded."));
+    });
+    c.insert("mnuRunRunBack", [this] {
+        if (run_->RunBack(runOptions_) == StopReason::HistoryStart)
+            say(QStringLiteral("Run Back reached the oldest recorded step."));
+    });
+    c.insert("mnuDebugBreakpoints", [this] { openBreakpoints(); });
     c.insert("mnuRunRunTo", [this] {
         DebugView* d = view("mnuViewDisassembler");
         const int address = d ? d->cursorAddress() : -1;
@@ -382,6 +432,7 @@ void frmMain::connectCommands()
             return;
         }
         run_->RunToCursor(address, runOptions_);
+        reportStop();
     });
 
     // Window menu.
@@ -665,6 +716,7 @@ void frmMain::restoreSettings()
     items_.value("mnuDebugIncludeSym")->setChecked(settings_.includeSym);
 
     access_->setMode(settings_.simEnabled ? TargetMode::Simulator : TargetMode::Board);
+    applyRunSettings();
 }
 
 void frmMain::saveSettings()
@@ -790,6 +842,10 @@ void frmMain::mnuViewOptionsClick()
         settings_.screenFont = a.screenFont;
         settings_.printFont = a.printFont;
         settings_.simEnabled = a.simEnabled;
+        settings_.historySteps = a.historySteps;
+        settings_.eClockHz = a.eClockHz;
+        settings_.speedPercent = a.speedPercent;
+        applyRunSettings();
         storedSimEnabled_ = a.simEnabled;
         forceSimulator_ = false;
         access_->setMode(a.simEnabled ? TargetMode::Simulator : TargetMode::Board);
@@ -996,6 +1052,7 @@ void frmMain::Menus()
         for (const char* n : debug)
             setCommandEnabled(n, true);
         setCommandEnabled("mnuDebugClearAllBreakpoints", breakpoints_.count() >= 1);
+        updateHistoryState();
     } else {
         setCommandEnabled("mnuRunRun", false);
         setCommandEnabled("mnuRunPause", false);
@@ -1004,6 +1061,7 @@ void frmMain::Menus()
         for (const char* n : debug)
             setCommandEnabled(n, false);
         setCommandEnabled("mnuDebugClearAllBreakpoints", false);
+        updateHistoryState();
     }
 }
 
@@ -1041,6 +1099,106 @@ void frmMain::ClockCountUpdate()
     }
     clockPending_ = false;
     setPanelText(4, QString::fromStdString(run_->ClockText()));
+    updateHistoryState();
+}
+
+void frmMain::updateHistoryState()
+{
+    const bool sim = access_->simulatorMode();
+    if (sbTime_) {
+        sbTime_->setVisible(sim);
+        sbTime_->setText(QString::fromStdString(
+            simulatedTimeText(run_->clockCounter, static_cast<uint32_t>(settings_.eClockHz))));
+    }
+    const bool idle = run_->stopFlag && access_->linkReady() && !access_->boardRunning;
+    for (const char* n : {"mnuRunStepBack", "mnuRunRunBack"}) {
+        setCommandEnabled(n, idle && run_->canStepBack());
+        if (QAction* a = items_.value(n))
+            a->setToolTip(sim ? a->text().remove('&') : QString::fromLatin1(kNoBoardHistory));
+    }
+    if (sbPast_) {
+        const uint64_t back = run_->stepsBack();
+        sbPast_->setVisible(sim && back > 0);
+        sbPast_->setText(back == 1 ? QStringLiteral("In the past: 1 step back")
+                                   : QStringLiteral("In the past: %1 steps back").arg(back));
+    }
+}
+
+void frmMain::reportStop()
+{
+    if (run_->lastStop() == StopReason::DataBreakpoint)
+        say(QString::fromStdString(hitMessage(run_->lastDataHit())));
+}
+
+void frmMain::applyRunSettings()
+{
+    run_->setHistoryCapacity(static_cast<size_t>(std::max(0, settings_.historySteps)));
+    run_->pacedRate = settings_.speedPercent > 0 ? settings_.eClockHz * (settings_.speedPercent / 100.0) : 0;
+}
+
+void frmMain::setDataBreakpoint(int32_t first, int32_t last, int kind)
+{
+    DataBreakpointTable& t = run_->dataBreakpoints;
+    const int i = t.indexOf(first, last);
+    if (i >= 0)
+        t.removeAt(i);
+    if (kind == 0)
+        return;
+    if (t.add(first, last, static_cast<DataAccess>(kind)) == DataBreakpointTable::AddResult::Full)
+        message("Tarvine - Breakpoint Error", "  Can't Set Data Breakpoint !\n (Max. Data Breakpoints = 32)",
+                MessageIcon::Exclamation);
+}
+
+void frmMain::addDataBreakpointMenu(QMenu* menu, int32_t first, int32_t last)
+{
+    menu->setToolTipsVisible(true);
+    menu->addSeparator();
+    QMenu* sub = menu->addMenu(QStringLiteral("Data &Breakpoint"));
+    sub->setObjectName(QStringLiteral("mnuPopupDataBreakpoint"));
+    sub->menuAction()->setObjectName(QStringLiteral("mnuPopupDataBreakpoint"));
+    const bool sim = access_->simulatorMode();
+    sub->menuAction()->setEnabled(sim && first >= 0 && last >= first);
+    if (!sim)
+        sub->menuAction()->setToolTip(QString::fromLatin1(kNoBoardDataBreak));
+    if (first < 0 || last < first)
+        return;
+    auto hex4 = [](int32_t v) { return QStringLiteral("$%1").arg(v & 0xFFFF, 4, 16, QLatin1Char('0')).toUpper(); };
+    const QString where = first == last ? hex4(first) : hex4(first) + QLatin1Char('-') + hex4(last);
+    const int set = run_->dataBreakpoints.indexOf(first, last);
+    const int kindSet = set >= 0 ? static_cast<int>(run_->dataBreakpoints.at(set).kind) : 0;
+    struct Choice {
+        const char* name;
+        const char* text;
+        DataAccess kind;
+    };
+    const Choice choices[] = {
+        {"mnuPopupDataBreakRead", "Break on &Read of ", DataAccess::Read},
+        {"mnuPopupDataBreakWrite", "Break on &Write to ", DataAccess::Write},
+        {"mnuPopupDataBreakAccess", "Break on &Access to ", DataAccess::Access},
+    };
+    for (const Choice& c : choices) {
+        QAction* a = sub->addAction(QString::fromLatin1(c.text) + where);
+        a->setObjectName(QString::fromLatin1(c.name));
+        a->setCheckable(true);
+        a->setChecked(kindSet == static_cast<int>(c.kind));
+        const int kind = static_cast<int>(c.kind);
+        connect(a, &QAction::triggered, this, [this, first, last, kind] { setDataBreakpoint(first, last, kind); });
+    }
+    sub->addSeparator();
+    QAction* rm = sub->addAction(QStringLiteral("Re&move Data Breakpoint"));
+    rm->setObjectName(QStringLiteral("mnuPopupDataBreakRemove"));
+    rm->setEnabled(set >= 0);
+    connect(rm, &QAction::triggered, this, [this, first, last] { setDataBreakpoint(first, last, 0); });
+}
+
+void frmMain::openBreakpoints()
+{
+    frmBreakpoints dlg(breakpoints_, run_->dataBreakpoints, access_->simulatorMode(), [this] {
+        if (DebugView* d = isShown("mnuViewDisassembler") ? view("mnuViewDisassembler") : nullptr)
+            d->mnuRefresh();
+        Menus();
+    }, this);
+    dlg.exec();
 }
 
 // ---- Hooks the core calls --------------------------------------------------------
@@ -1083,6 +1241,9 @@ void frmMain::processEvents()
     if (clockPending_) {
         clockPending_ = false;
         setPanelText(4, QString::fromStdString(run_->ClockText()));
+        if (sbTime_)
+            sbTime_->setText(QString::fromStdString(
+                simulatedTimeText(run_->clockCounter, static_cast<uint32_t>(settings_.eClockHz))));
     }
     flushCpuWindow();
     QCoreApplication::processEvents(QEventLoop::AllEvents);

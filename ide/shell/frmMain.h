@@ -89,6 +89,15 @@ public:
     // which stay visible; passingMessage() is the one shown now (empty when
     // none).
     void say(const QString& text);
+    // Appends the "Data Breakpoint" submenu for first..last to a view's
+    // popup (disabled with a tooltip on the board, or when first < 0).
+    void addDataBreakpointMenu(QMenu* menu, int32_t first, int32_t last);
+    // Sets (or with kind 0 removes) the data breakpoint on first..last.
+    void setDataBreakpoint(int32_t first, int32_t last, int kind);
+    // The Breakpoints dialog (mnuDebugBreakpoints).
+    void openBreakpoints();
+    // The "in the past" indicator of the status bar (null before it exists).
+    QLabel* pastIndicator() const { return sbPast_; }
     QString passingMessage() const;
 
     // ---- State ----------------------------------------------------------------
@@ -228,6 +237,14 @@ private:
     QToolBar* tbToolbar_ = nullptr;
     QLabel* panels_[7] = {};
     QLabel* sbMessage_ = nullptr;
+    QLabel* sbPast_ = nullptr;
+    QLabel* sbTime_ = nullptr;
+    // Step Back / Run Back state, the past indicator and the simulated time.
+    void updateHistoryState();
+    // After a run command: the status message of a data breakpoint's stop.
+    void reportStop();
+    // Applies the history, E-clock and pace settings to run control.
+    void applyRunSettings();
     QTimer* sayTimer_ = nullptr;
     QSerialPort* comm_ = nullptr;
     QTimer* tmrComm_ = nullptr;

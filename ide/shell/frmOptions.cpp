@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -115,6 +116,32 @@ frmOptions::frmOptions(const AppSettings& current, QWidget* parent)
     port->addWidget(cbDevice_, 1, 1, 1, 2);
     port->setColumnStretch(2, 1);
 
+    // Simulator: Play's pace, the E clock and the step history.
+    cbSpeed_ = new QComboBox;
+    cbSpeed_->setObjectName(QStringLiteral("cbSpeed"));
+    for (int percent : {0, 1, 10, 50, 100, 200, 1000})
+        cbSpeed_->addItem(percent == 0 ? QStringLiteral("Full speed")
+                                       : QStringLiteral("%1 % of the E clock").arg(percent),
+                          percent);
+    spEClock_ = new QSpinBox;
+    spEClock_->setObjectName(QStringLiteral("spEClock"));
+    spEClock_->setRange(1000, 8000000);
+    spEClock_->setSingleStep(100000);
+    spEClock_->setSuffix(QStringLiteral(" Hz"));
+    spEClock_->setGroupSeparatorShown(true);
+    spHistory_ = new QSpinBox;
+    spHistory_->setObjectName(QStringLiteral("spHistory"));
+    spHistory_->setRange(0, 10000000);
+    spHistory_->setSingleStep(100000);
+    spHistory_->setSuffix(QStringLiteral(" steps"));
+    spHistory_->setSpecialValueText(QStringLiteral("Off"));
+    spHistory_->setGroupSeparatorShown(true);
+    auto* simBox = new QGroupBox(QStringLiteral("Simulator"));
+    auto* sim = new QFormLayout(simBox);
+    sim->addRow(QStringLiteral("Play speed:"), cbSpeed_);
+    sim->addRow(QStringLiteral("E clock:"), spEClock_);
+    sim->addRow(QStringLiteral("Step Back history:"), spHistory_);
+
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(cmdOK);
@@ -123,6 +150,7 @@ frmOptions::frmOptions(const AppSettings& current, QWidget* parent)
     auto* v = new QVBoxLayout(this);
     v->addLayout(port);
     v->addWidget(chSimEnabled_);
+    v->addWidget(simBox);
     v->addWidget(fontFrame(QStringLiteral("Editor Font"), lbSName_, lbSStyle_, lbSSize_, cmdESet));
     v->addWidget(fontFrame(QStringLiteral("Printer Font"), lbPName_, lbPStyle_, lbPSize_, cmdPSet));
     v->addLayout(buttons);
@@ -141,6 +169,15 @@ frmOptions::frmOptions(const AppSettings& current, QWidget* parent)
     cbComPort_->setCurrentIndex(std::clamp(work_.comPort, 1, 4) - 1);
     txtDevice_->setText(work_.comDevice);
     chSimEnabled_->setChecked(work_.simEnabled);
+    int speed = cbSpeed_->findData(work_.speedPercent);
+    if (speed < 0) {
+        // A stored pace the list does not offer stays selectable.
+        cbSpeed_->addItem(QStringLiteral("%1 % of the E clock").arg(work_.speedPercent), work_.speedPercent);
+        speed = cbSpeed_->count() - 1;
+    }
+    cbSpeed_->setCurrentIndex(speed);
+    spEClock_->setValue(work_.eClockHz);
+    spHistory_->setValue(work_.historySteps);
     showDevice();
 
     connect(cbComPort_, &QComboBox::currentIndexChanged, this, [this] { showDevice(); });
@@ -161,6 +198,9 @@ AppSettings frmOptions::result() const
     a.simEnabled = chSimEnabled_->isChecked();
     a.comPort = cbComPort_->currentIndex() + 1;
     a.comDevice = txtDevice_->text().trimmed();
+    a.speedPercent = cbSpeed_->currentData().toInt();
+    a.eClockHz = spEClock_->value();
+    a.historySteps = spHistory_->value();
     return a;
 }
 

@@ -14,6 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QSpinBox;
 
 namespace zelk {
 
@@ -47,6 +48,9 @@ private:
     QComboBox* cbDevice_;
     QLineEdit* txtDevice_;  // cbDevice_'s edit field
     QCheckBox* chSimEnabled_;
+    QComboBox* cbSpeed_;
+    QSpinBox* spEClock_;
+    QSpinBox* spHistory_;
     QLabel* lbSName_;
     QLabel* lbSStyle_;
     QLabel* lbSSize_;

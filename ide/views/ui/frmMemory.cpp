@@ -458,6 +458,26 @@ void frmMemory::gridPressed(const QPoint& pos, Qt::MouseButton button, const QPo
     hideEditor();
     if (button == Qt::RightButton) {
         gridMemory->setFocus();
+        // The data breakpoint items are for the byte under the mouse (or
+        // the cursor's, off the data cells).
+        for (QAction* a : mnuPopupMemory->actions())
+            if (a->objectName() == QLatin1String("mnuPopupDataBreakpoint") || a->property("dataBreakBar").toBool()) {
+                mnuPopupMemory->removeAction(a);
+                a->deleteLater();
+            }
+        MemoryCursor at = cursor_;
+        const QModelIndex index = gridMemory->indexAt(pos);
+        if (index.isValid()) {
+            at.row = index.row();
+            at.column = index.column();
+        }
+        int32_t address = at.address();
+        if (address < 0)
+            address = cursor_.address();
+        const int before = static_cast<int>(mnuPopupMemory->actions().size());
+        main_.addDataBreakpointMenu(mnuPopupMemory, address, address);
+        if (mnuPopupMemory->actions().size() > before)
+            mnuPopupMemory->actions().at(before)->setProperty("dataBreakBar", true);
         mnuPopupMemory->exec(globalPos);
         return;
     }

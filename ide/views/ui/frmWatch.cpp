@@ -10,6 +10,8 @@
 #include "views/ui/ValueListView.h"
 #include "views/ui/ViewPopupMenu.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -257,6 +259,14 @@ QMenu* frmWatch::buildPopup(int hitRow)
     h.editWatch = [this] { EditWatch(main_); };
     h.removeWatch = [this] { RemoveWatch(main_); };
     popup_ = buildViewPopup(this, s, h);
+    // Data breakpoints on the watched byte or word.
+    const int row = s.selectRow >= 0 ? s.selectRow : selectedRow();
+    const WatchList& list = programWatches();
+    if (list.valid(row))
+        main_.addDataBreakpointMenu(popup_, list[row].WatchAddress,
+                                    std::min(0xFFFF, list[row].WatchAddress + (list[row].WatchIsWord ? 1 : 0)));
+    else
+        main_.addDataBreakpointMenu(popup_, -1, -1);
     return popup_;
 }
 
