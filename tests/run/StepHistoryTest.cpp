@@ -288,6 +288,40 @@ TEST(StepHistory, PauseStopsRunBack)
     EXPECT_EQ(core.control.history.size(), 49900u);
 }
 
+TEST(StepHistory, StepBackTakesTheStepsOffTheProfile)
+{
+    std::mt19937 rng(7);
+    Core core(true);
+    core.control.setHistoryCapacity(1000);
+    core.control.profile.setEnabled(true);
+    seed(core, rng);
+    core.control.clockCounter = 0;
+    int steps = 0;
+    std::vector<int32_t> pcs;
+    for (; steps < 100; ++steps) {
+        pcs.push_back(core.link.regs.PC);
+        if (!core.control.StepInto()) {
+            ++steps;
+            break;
+        }
+    }
+    const int half = steps / 2;
+    for (int i = 0; i < half; ++i)
+        ASSERT_TRUE(core.control.StepBack());
+    // What is left counted is exactly the steps not undone.
+    uint64_t executed = 0, cycles = 0;
+    for (int32_t a = 0; a < 0x10000; ++a) {
+        executed += core.control.profile.executed(a);
+        cycles += core.control.profile.cycles(a);
+    }
+    EXPECT_EQ(executed, static_cast<uint64_t>(steps - half));
+    EXPECT_EQ(cycles, core.control.clockCounter);
+    for (int i = half; i < steps; ++i)
+        ASSERT_TRUE(core.control.StepBack());
+    for (int32_t pc : pcs)
+        EXPECT_EQ(core.control.profile.executed(pc), 0u) << pc;
+}
+
 TEST(StepHistoryRing, CancelAndClear)
 {
     StepHistory h(4);

@@ -169,7 +169,27 @@ private slots:
             if (a->isVisible())
                 shown << (a->isSeparator() ? QStringLiteral("|") : a->text());
         QCOMPARE(shown, (QStringList{"Add &Watch ...", "&Edit Watch ...", "Re&move Watch", "|", "Enter &Value ...",
-                                     "|", "&Hex", "&Binary", "&Decimal", "|", "&Auto Refresh", "&Refresh Window"}));
+                                     "|", "&Hex", "&Binary", "&Decimal", "|", "&Auto Refresh", "&Refresh Window",
+                                     "|", "Data &Breakpoint"}));
+    }
+
+    void thePopupSetsADataBreakpointOnTheWatchedWord()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        programWatches().add(0x20, "", true);
+        m.openView("mnuViewWatch");
+        QMenu* popup = window(m)->buildPopup(0);
+        QAction* write = nullptr;
+        for (QAction* a : popup->findChildren<QAction*>())
+            if (a->objectName() == QLatin1String("mnuPopupDataBreakWrite"))
+                write = a;
+        QVERIFY(write);
+        QCOMPARE(write->text(), QStringLiteral("Break on &Write to $0020-$0021"));
+        write->trigger();
+        QCOMPARE(m.run().dataBreakpoints.count(), 1);
+        QCOMPARE(m.run().dataBreakpoints.at(0).first, 0x20);
+        QCOMPARE(m.run().dataBreakpoints.at(0).last, 0x21);
     }
 
     void enterAndDoubleClickDoNothingWithoutData()
