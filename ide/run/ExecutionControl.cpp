@@ -219,11 +219,12 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     const int32_t sp = regs.SP, ix = regs.IX, iy = regs.IY;
     history.begin(regs, clockCounter, sim.image());
     dataHitPending_ = false;
+    // Before the step: its window updates already show the present.
+    stepsBack_ = 0;
     sim.armWatch(true);
     const bool ok = stepIntoPlain();
     sim.armWatch(false);
     history.end();
-    stepsBack_ = 0;
     if (!dataBreakpoints.empty() && (lastStep_.isCall || lastStep_.isReturn || lastStep_.taken))
         noteFlowAccesses(sp, ix, iy);
     return ok;

@@ -47,23 +47,27 @@ private slots:
         for (int i = 0; i < 3; ++i)
             m.runCommand("mnuRunStepInto");
         QCOMPARE(m.access().image()[0x1000], uint8_t(1));
-        QCOMPARE(m.access().regs.PC, 0xE005);
+        QCOMPARE(m.access().regs.PC, 0xE006);
+        QCOMPARE(m.access().regs.A, uint8_t(2));
         QVERIFY(m.menuItem("mnuRunStepBack")->isEnabled());
         QVERIFY(m.pastIndicator()->isHidden());
 
-        m.runCommand("mnuRunStepBack");
+        m.runCommand("mnuRunStepBack");  // INCA undone
+        QCOMPARE(m.access().regs.PC, 0xE005);
+        QCOMPARE(m.access().regs.A, uint8_t(1));
+        QVERIFY(!m.pastIndicator()->isHidden());
+        QCOMPARE(m.pastIndicator()->text(), QStringLiteral("In the past: 1 step back"));
+        m.runCommand("mnuRunStepBack");  // STAA undone
         QCOMPARE(m.access().regs.PC, 0xE002);
         QCOMPARE(m.access().image()[0x1000], uint8_t(0));
         QCOMPARE(m.panel(4)->text(), QStringLiteral("Clock= 00000002"));
-        QVERIFY(!m.pastIndicator()->isHidden());
-        QCOMPARE(m.pastIndicator()->text(), QStringLiteral("In the past: 1 step back"));
-        m.runCommand("mnuRunStepBack");
         QCOMPARE(m.pastIndicator()->text(), QStringLiteral("In the past: 2 steps back"));
 
         // A step forward leaves the past.
         m.runCommand("mnuRunStepInto");
         QVERIFY(m.pastIndicator()->isHidden());
-        QCOMPARE(m.access().regs.PC, 0xE002);
+        QCOMPARE(m.access().regs.PC, 0xE005);
+        QCOMPARE(m.access().image()[0x1000], uint8_t(1));
     }
 
     void runBackStopsAtABreakpointAndTheTimeFollowsTheClock()
