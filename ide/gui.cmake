@@ -23,3 +23,12 @@ add_custom_command(TARGET zelk POST_BUILD
   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${ZELK_HELP_SOURCE} $<TARGET_FILE_DIR:zelk>/ZELK.html
   COMMENT "Help file beside zelk")
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${ZELK_HELP_SOURCE})
+
+# The Qt headers nearly every window parses, precompiled once for zelkui.
+if(ZELK_PCH)
+  target_precompile_headers(zelkui PRIVATE
+    <QApplication> <QMainWindow> <QMdiArea> <QMdiSubWindow> <QAction> <QMenu>
+    <QLabel> <QLineEdit> <QPushButton> <QVBoxLayout> <QHBoxLayout> <QKeyEvent>
+    <QTreeWidget> <QComboBox> <QCheckBox> <QTimer> <QFileInfo> <QPainter>
+    <string> <vector> <memory> <functional>)
+endif()

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages ZELK needs to build, test and run, when missing.
 set -euo pipefail
-pkgs=(build-essential cmake ninja-build pkg-config
+pkgs=(build-essential cmake ninja-build pkg-config lld
       qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libgl-dev
       libgtest-dev libgmock-dev libbenchmark-dev
       binutils-m68hc1x xvfb xauth poppler-utils
