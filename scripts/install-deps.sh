@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(build-essential cmake ninja-build pkg-config lld
       qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev libgl-dev
       libgtest-dev libgmock-dev libbenchmark-dev
-      binutils-m68hc1x xvfb xauth poppler-utils
+      binutils-m68hc1x xvfb xauth poppler-utils desktop-file-utils appstream
       clang valgrind)
 missing=()
 for p in "${pkgs[@]}"; do

@@ -2,6 +2,7 @@
 // shutdown, command dispatch, the View windows and the refresh cycle.
 #include "shell/frmMain.h"
 
+#include "editor/ProgramFiles.h"
 #include "link/SRecordLoader.h"
 #include "shell/HelpViewer.h"
 #include "shell/MenuTable.h"
@@ -16,6 +17,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -918,7 +920,10 @@ QString frmMain::helpFile() const
 {
     if (!helpFile_.isEmpty())
         return helpFile_;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/ZELK.html");
+    // Beside the program (the build tree), else in an installed tree's data folder.
+    const QByteArray appDir = QFile::encodeName(QCoreApplication::applicationDirPath());
+    const std::filesystem::path found = findProgramFile(appDir.toStdString(), "ZELK.html");
+    return QFile::decodeName(QByteArray::fromStdString(found.string()));
 }
 
 HelpViewer* frmMain::helpViewer() const { return help_; }

@@ -1,6 +1,8 @@
 // The Assemble and Load Symbols commands.
 #include "editor/ui/AssembleCommand.h"
 
+#include "editor/ProgramFiles.h"
+
 #include "editor/ui/ProgramSymbols.h"
 #include "editor/ui/frmEditor.h"
 #include "editor/ui/frmError.h"
@@ -26,11 +28,6 @@ namespace zelk {
 QString AssembleSettings::programDir;
 std::chrono::milliseconds AssembleSettings::markerTimeout = std::chrono::seconds(60);
 
-QString AssembleSettings::effectiveProgramDir()
-{
-    return programDir.isEmpty() ? QCoreApplication::applicationDirPath() : programDir;
-}
-
 namespace {
 
 // The one script process of the program; a new run replaces a finished one.
@@ -44,6 +41,16 @@ std::filesystem::path fsPath(const QString& s) { return std::filesystem::path(QF
 QString qPath(const std::filesystem::path& p) { return QFile::decodeName(QByteArray::fromStdString(p.string())); }
 
 } // namespace
+
+// The folder of the script (and of the assembler beside it): the program's
+// folder, or the data folder of an installed tree.
+QString AssembleSettings::effectiveProgramDir()
+{
+    if (!programDir.isEmpty())
+        return programDir;
+    const std::filesystem::path appDir = fsPath(QCoreApplication::applicationDirPath());
+    return qPath(findProgramFile(appDir, AssembleTools{}.script).parent_path());
+}
 
 QProcessRunner::~QProcessRunner() = default;
 
