@@ -111,6 +111,48 @@ void BM_KorvexStepNop(benchmark::State& state)
 }
 BENCHMARK(BM_KorvexStepNop);
 
+// The same mix through korvexExecute: the registers stay in one record
+// from step to step, the instruction bytes are read where they lie.
+void BM_KorvexExecute(benchmark::State& state)
+{
+    Image image;
+    for (size_t i = 0; i < image.mem.size(); ++i)
+        image.mem[i] = static_cast<uint8_t>(i * 7);
+    KorvexInstance* k = korvexCreate();
+    korvexSetCallbacks(k, readImage, writeImage, &image);
+    std::vector<std::array<uint8_t, 5>> code;
+    for (const Instr& in : mix) {
+        std::array<uint8_t, 5> bytes{};
+        for (int i = 0; i < 5; ++i)
+            bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(in.b[i]);
+        code.push_back(bytes);
+    }
+    KorvexRegisters r{0, 0, 0, 0x1000, 0x1800, 0x00FF, 0xC000};
+    for (auto _ : state) {
+        for (const auto& bytes : code)
+            korvexExecute(k, &r, bytes.data());
+        benchmark::DoNotOptimize(r);
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(mix.size()));
+    korvexDestroy(k);
+}
+BENCHMARK(BM_KorvexExecute);
+
+void BM_KorvexExecuteNop(benchmark::State& state)
+{
+    KorvexInstance* k = korvexCreate();
+    KorvexRegisters r{0, 0, 0, 0, 0, 0x00FF, 0};
+    const uint8_t nop[] = {0x01};
+    for (auto _ : state) {
+        for (int i = 0; i < 32; ++i)
+            korvexExecute(k, &r, nop);
+        benchmark::DoNotOptimize(r);
+    }
+    state.SetItemsProcessed(state.iterations() * 32);
+    korvexDestroy(k);
+}
+BENCHMARK(BM_KorvexExecuteNop);
+
 } // namespace
 
 BENCHMARK_MAIN();

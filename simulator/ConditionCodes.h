@@ -21,14 +21,17 @@ KORVEX_INLINE uint8_t nz16(uint16_t r)
 }
 
 // Replaces the flags in mask with those in bits.
+template <class Cpu>
 KORVEX_INLINE void setFlags(Cpu& c, uint8_t mask, uint8_t bits)
 {
     c.ccr = static_cast<uint8_t>((c.ccr & ~mask) | bits);
 }
 
+template <class Cpu>
 KORVEX_INLINE unsigned carryIn(const Cpu& c) { return c.ccr & FlagC; }
 
 // X + M + carry: ADD, ADC, ABA. Sets H, N, Z, V, C.
+template <class Cpu>
 KORVEX_INLINE uint8_t add8(Cpu& c, uint8_t x, uint8_t m, unsigned carry)
 {
     const auto r = static_cast<uint8_t>(x + m + carry);
@@ -41,6 +44,7 @@ KORVEX_INLINE uint8_t add8(Cpu& c, uint8_t x, uint8_t m, unsigned carry)
 }
 
 // X - M - borrow: SUB, SBC, CMP, SBA, CBA. Sets N, Z, V, C.
+template <class Cpu>
 KORVEX_INLINE uint8_t sub8(Cpu& c, uint8_t x, uint8_t m, unsigned borrow)
 {
     const auto r = static_cast<uint8_t>(x - m - borrow);
@@ -53,6 +57,7 @@ KORVEX_INLINE uint8_t sub8(Cpu& c, uint8_t x, uint8_t m, unsigned borrow)
 }
 
 // X + M, 16 bits: ADDD. Sets N, Z, V, C.
+template <class Cpu>
 KORVEX_INLINE uint16_t add16(Cpu& c, uint16_t x, uint16_t m)
 {
     const auto r = static_cast<uint16_t>(x + m);
@@ -65,6 +70,7 @@ KORVEX_INLINE uint16_t add16(Cpu& c, uint16_t x, uint16_t m)
 }
 
 // X - M, 16 bits: SUBD, CPD, CPX, CPY. Sets N, Z, V, C.
+template <class Cpu>
 KORVEX_INLINE uint16_t sub16(Cpu& c, uint16_t x, uint16_t m)
 {
     const auto r = static_cast<uint16_t>(x - m);
@@ -77,12 +83,14 @@ KORVEX_INLINE uint16_t sub16(Cpu& c, uint16_t x, uint16_t m)
 }
 
 // Loads, stores, transfers and logic: N and Z from the value, V cleared.
+template <class Cpu>
 KORVEX_INLINE uint8_t move8(Cpu& c, uint8_t r)
 {
     setFlags(c, FlagN | FlagZ | FlagV, nz8(r));
     return r;
 }
 
+template <class Cpu>
 KORVEX_INLINE uint16_t move16(Cpu& c, uint16_t r)
 {
     setFlags(c, FlagN | FlagZ | FlagV, nz16(r));
@@ -90,6 +98,7 @@ KORVEX_INLINE uint16_t move16(Cpu& c, uint16_t r)
 }
 
 // Shifts and rotates: N, Z from the result, C the bit shifted out, V = N xor C.
+template <class Cpu>
 KORVEX_INLINE uint8_t shifted8(Cpu& c, uint8_t r, bool carryOut)
 {
     const bool n = (r & 0x80) != 0;
@@ -98,6 +107,7 @@ KORVEX_INLINE uint8_t shifted8(Cpu& c, uint8_t r, bool carryOut)
     return r;
 }
 
+template <class Cpu>
 KORVEX_INLINE uint16_t shifted16(Cpu& c, uint16_t r, bool carryOut)
 {
     const bool n = (r & 0x8000) != 0;
@@ -110,7 +120,7 @@ KORVEX_INLINE uint16_t shifted16(Cpu& c, uint16_t r, bool carryOut)
 // memory forms ($60-$7F), selected by the low nibble of the opcode. For INC
 // the overflow test can come from a different read of the operand (memory
 // INC reads its byte twice), hence vSource.
-template <unsigned Op>
+template <unsigned Op, class Cpu>
 KORVEX_INLINE uint8_t unary(Cpu& c, uint8_t x, uint8_t vSource)
 {
     if constexpr (Op == 0x0) { // NEG
@@ -158,6 +168,7 @@ KORVEX_INLINE uint8_t unary(Cpu& c, uint8_t x, uint8_t vSource)
 // set when $60 was added and kept otherwise (a set C stays set); N and Z come
 // from the result. V is undefined after DAA on the CPU: it keeps its value,
 // and H is not affected.
+template <class Cpu>
 KORVEX_INLINE void daa(Cpu& c)
 {
     const auto x = static_cast<uint8_t>(c.a);
@@ -182,6 +193,7 @@ constexpr bool isUnary(unsigned op)
 }
 
 // IDIV: D / IX, unsigned. Division by zero leaves D and sets IX = $FFFF, C.
+template <class Cpu>
 KORVEX_INLINE void idiv(Cpu& c)
 {
     const uint16_t n = c.d();
@@ -202,6 +214,7 @@ KORVEX_INLINE void idiv(Cpu& c)
 // FDIV: the binary fraction D / IX (D < IX). V when IX <= D, C when IX = 0;
 // either leaves D and sets IX = $FFFF. floor(n * 65536 / d) is exactly the
 // quotient the bit-by-bit restoring division produces.
+template <class Cpu>
 KORVEX_INLINE void fdiv(Cpu& c)
 {
     const uint32_t n = c.d();

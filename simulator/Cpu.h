@@ -57,40 +57,52 @@ struct MemoryPort {
     }
 };
 
-// Registers of one step. A, B, CCR, IX, IY and SP live in the host's own
-// variables and are read and written straight through them, so an
-// instruction touches only the registers it uses (korvexStep has reduced
-// them to 8 and 16 bits beforehand). IX, IY and SP leave unreduced (the host
-// keeps their low 16 bits). D has no storage of its own: it is always A:B.
-struct Cpu {
-    int16_t& a;
-    int16_t& b;
-    int16_t& ccr;
-    int32_t& ix;
-    int32_t& iy;
-    int32_t& sp;
-    // The control's own program counter. Kept unsigned so that a host that
-    // never sets it can step forever without overflow; it is handed out as
-    // the same 32 bits.
+// Registers of one step, as references to wherever the caller keeps them,
+// so an instruction touches only the registers it uses. korvexStep binds
+// them to the host's own int16_t/int32_t variables (reduced to 8 and 16 bits
+// beforehand; IX, IY and SP leave unreduced, the host keeps their low 16
+// bits); korvexExecute binds them to the fields of a KorvexRegisters record,
+// whose types reduce every result as it is stored. D has no storage of its
+// own: it is always A:B.
+template <typename Byte, typename Word>
+struct BasicCpu {
+    Byte& a;
+    Byte& b;
+    Byte& ccr;
+    Word& ix;
+    Word& iy;
+    Word& sp;
+    // The program counter of the step. Kept unsigned so that a host that
+    // never sets Korvex's own can step forever without overflow; it is
+    // handed out as the same 32 bits (korvexStep) or its low 16 bits
+    // (korvexExecute).
     uint32_t pc;
-    uint8_t in[6] = {}; // in[1..5]: the instruction bytes, in[1] the opcode
+    const uint8_t* code; // the instruction bytes, code[0] the opcode
     const MemoryPort& port;
 
-    KORVEX_INLINE Cpu(int16_t& a_, int16_t& b_, int16_t& ccr_, int32_t& ix_, int32_t& iy_,
-                      int32_t& sp_, const MemoryPort& port_, uint32_t pc_)
-        : a(a_), b(b_), ccr(ccr_), ix(ix_), iy(iy_), sp(sp_), pc(pc_), port(port_)
+    KORVEX_INLINE BasicCpu(Byte& a_, Byte& b_, Byte& ccr_, Word& ix_, Word& iy_, Word& sp_,
+                           const MemoryPort& port_, uint32_t pc_, const uint8_t* code_)
+        : a(a_), b(b_), ccr(ccr_), ix(ix_), iy(iy_), sp(sp_), pc(pc_), code(code_), port(port_)
     {
     }
+
+    // Byte i of the instruction, counted from 1 (byte 1 is the opcode).
+    KORVEX_INLINE uint8_t in(int i) const { return code[i - 1]; }
 
     KORVEX_INLINE uint16_t d() const { return static_cast<uint16_t>(a << 8 | b); }
     KORVEX_INLINE void setD(uint16_t v)
     {
-        a = static_cast<int16_t>(v >> 8);
-        b = static_cast<int16_t>(v & 0xFF);
+        a = static_cast<Byte>(v >> 8);
+        b = static_cast<Byte>(v & 0xFF);
     }
 
     KORVEX_INLINE uint8_t read(int32_t address) const { return port.read(address); }
     KORVEX_INLINE void write(int32_t address, uint8_t value) const { port.write(address, value); }
 };
+
+// korvexStep's view of the registers: the host's variables.
+using StepCpu = BasicCpu<int16_t, int32_t>;
+// korvexExecute's: the fields of a KorvexRegisters record.
+using RecordCpu = BasicCpu<uint8_t, uint16_t>;
 
 } // namespace korvex

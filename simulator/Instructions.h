@@ -56,12 +56,12 @@ constexpr bool isDefined(unsigned page, unsigned op)
     }
 }
 
-template <unsigned Page>
+template <unsigned Page, class Cpu>
 struct Ops {
     using P = PageInfo<Page>;
     static constexpr int p = P::p;
 
-    KORVEX_INLINE static int32_t& indexReg(Cpu& c)
+    KORVEX_INLINE static auto& indexReg(Cpu& c)
     {
         if constexpr (P::indexY)
             return c.iy;
@@ -69,7 +69,7 @@ struct Ops {
             return c.ix;
     }
 
-    KORVEX_INLINE static int32_t& wordReg(Cpu& c)
+    KORVEX_INLINE static auto& wordReg(Cpu& c)
     {
         if constexpr (P::wordY)
             return c.iy;
@@ -77,7 +77,7 @@ struct Ops {
             return c.ix;
     }
 
-    KORVEX_INLINE static uint16_t imm16(const Cpu& c) { return static_cast<uint16_t>(c.in[p] << 8 | c.in[p + 1]); }
+    KORVEX_INLINE static uint16_t imm16(const Cpu& c) { return static_cast<uint16_t>(c.in(p) << 8 | c.in(p + 1)); }
 
     // Effective address. An indexed address wraps to 16 bits as on the
     // CPU's address bus, so a jump or call through it lands where a data
@@ -87,11 +87,11 @@ struct Ops {
     {
         static_assert(M != Mode::Immediate);
         if constexpr (M == Mode::Direct)
-            return c.in[p];
+            return c.in(p);
         else if constexpr (M == Mode::Extended)
             return imm16(c);
         else
-            return (indexReg(c) + c.in[p]) & 0xFFFF;
+            return (indexReg(c) + c.in(p)) & 0xFFFF;
     }
 
     template <Mode M>
@@ -109,7 +109,7 @@ struct Ops {
     KORVEX_INLINE static uint8_t operand8(Cpu& c)
     {
         if constexpr (M == Mode::Immediate)
-            return c.in[p];
+            return c.in(p);
         else
             return c.read(ea<M>(c));
     }
@@ -204,9 +204,9 @@ struct Ops {
     KORVEX_INLINE static void bitBranch(Cpu& c)
     {
         const uint8_t v = c.read(ea<M>(c));
-        const uint8_t mask = c.in[p + 1];
+        const uint8_t mask = c.in(p + 1);
         const bool taken = set ? (mask & ~v) == 0 : (mask & v) == 0;
-        branchIf(c, taken, p + 2, c.in[p + 2]);
+        branchIf(c, taken, p + 2, c.in(p + 2));
     }
 
     template <Mode M, bool set>
@@ -214,7 +214,7 @@ struct Ops {
     {
         const int32_t a = ea<M>(c);
         const uint8_t v = c.read(a);
-        const uint8_t mask = c.in[p + 1];
+        const uint8_t mask = c.in(p + 1);
         c.write(a, move8(c, static_cast<uint8_t>(set ? v | mask : v & ~mask)));
         c.pc += static_cast<uint32_t>(p + 1);
     }
@@ -234,7 +234,7 @@ struct Ops {
         constexpr Mode M = static_cast<Mode>((Op >> 4) & 3);
         constexpr unsigned lo = Op & 0xF;
         constexpr bool groupB = Op >= 0xC0;
-        int16_t& acc = groupB ? c.b : c.a;
+        auto& acc = groupB ? c.b : c.a;
         constexpr int len8 = length<M>(false);
         constexpr int len16 = length<M>(true);
 
@@ -278,7 +278,7 @@ struct Ops {
             store16(c, ea<M>(c), move16(c, c.d()));
         } else if constexpr (lo == 0xD && M == Mode::Immediate) { // BSR
             const uint32_t r = c.pc + 2;
-            call(c, 2, r + static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(c.in[2]))));
+            call(c, 2, r + static_cast<uint32_t>(static_cast<int32_t>(static_cast<int8_t>(c.in(2)))));
             return;
         } else if constexpr (lo == 0xD) { // JSR
             call(c, len8, static_cast<uint32_t>(ea<M>(c)));
@@ -338,7 +338,7 @@ struct Ops {
         } else if constexpr (Op >= 0x80) {
             group<Op>(c);
         } else if constexpr (hi == 4 || hi == 5) {
-            int16_t& acc = hi == 4 ? c.a : c.b;
+            auto& acc = hi == 4 ? c.a : c.b;
             acc = unary<lo>(c, acc, acc);
             c.pc += inherent;
         } else if constexpr (Op == 0x6E || Op == 0x7E) { // JMP
@@ -346,7 +346,7 @@ struct Ops {
         } else if constexpr (hi == 6 || hi == 7) {
             memoryUnary<hi == 6 ? Mode::Indexed : Mode::Extended, lo>(c);
         } else if constexpr (hi == 2) {
-            branchIf(c, condition(lo, c.ccr), 2, c.in[2]);
+            branchIf(c, condition(lo, c.ccr), 2, c.in(2));
         } else if constexpr (Op == 0x12 || Op == 0x13) {
             bitBranch<Mode::Direct, Op == 0x12>(c);
         } else if constexpr (Op == 0x1E || Op == 0x1F) {
@@ -382,7 +382,7 @@ struct Ops {
             } else if constexpr (Op == 0x07) { // TPA
                 c.a = c.ccr;
             } else if constexpr (Op == 0x08 || Op == 0x09) { // INX/INY, DEX/DEY
-                int32_t& r = wordReg(c);
+                auto& r = wordReg(c);
                 r += Op == 0x08 ? 1 : -1;
                 setFlags(c, FlagZ, (r & 0xFFFF) == 0 ? FlagZ : 0);
             } else if constexpr (Op >= 0x0A && Op <= 0x0F) { // CLV SEV CLC SEC CLI SEI

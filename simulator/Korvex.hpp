@@ -24,6 +24,10 @@ public:
         korvexStep(k_, acca, accb, ix, iy, sp, ccr, i1, i2, i3, i4, i5);
     }
 
+    // One instruction on a register record and its program counter (see
+    // korvexExecute): code holds the instruction's bytes, code[0] the opcode.
+    void execute(KorvexRegisters& regs, const uint8_t* code) { korvexExecute(k_, &regs, code); }
+
     void setPC(int32_t pc) { korvexSetPC(k_, pc); }
     int32_t pc() const { return korvexGetPC(k_); }
 

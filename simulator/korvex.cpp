@@ -1,6 +1,7 @@
 // The C interface of libkorvex.so and the opcode dispatch behind korvexStep.
 //
-// Dispatch is a 256-case switch per page, inlined into korvexStep: each case
+// Dispatch is a 256-case switch per page, inlined into korvexStep and
+// korvexExecute (one copy for each register view, see Cpu.h): each case
 // is the handler specialised for that opcode (Instructions.h), so the
 // compiler turns the switch into a direct jump table on the opcode byte.
 #include "korvex.h"
@@ -18,16 +19,16 @@ struct KorvexInstance {
 namespace korvex {
 namespace {
 
-template <unsigned Page>
+template <unsigned Page, class Cpu>
 void dispatch(Cpu& c, uint8_t op);
 
-template <unsigned Page, unsigned Op>
+template <unsigned Page, unsigned Op, class Cpu>
 [[gnu::always_inline]] inline void handle(Cpu& c)
 {
     if constexpr (Page == 0 && (Op == 0x18 || Op == 0x1A || Op == 0xCD))
-        dispatch<Op>(c, c.in[2]);
+        dispatch<Op>(c, c.in(2));
     else
-        Ops<Page>::template exec<Op>(c);
+        Ops<Page, Cpu>::template exec<Op>(c);
 }
 
 #define KORVEX_CASE(n) \
@@ -38,7 +39,7 @@ template <unsigned Page, unsigned Op>
     KORVEX_CASE(h + 0x8) KORVEX_CASE(h + 0x9) KORVEX_CASE(h + 0xA) KORVEX_CASE(h + 0xB)     \
     KORVEX_CASE(h + 0xC) KORVEX_CASE(h + 0xD) KORVEX_CASE(h + 0xE) KORVEX_CASE(h + 0xF)
 
-template <unsigned Page>
+template <unsigned Page, class Cpu>
 [[gnu::always_inline]] inline void dispatch(Cpu& c, uint8_t op)
 {
     switch (op) {
@@ -118,16 +119,26 @@ void korvexStep(KorvexInstance* k, int16_t* acca, int16_t* accb, int32_t* ix, in
         *iy &= 0xFFFF;
         *sp &= 0xFFFF;
     }
-    korvex::Cpu c(*acca, *accb, *ccr, *ix, *iy, *sp, k->port, k->pc);
-    c.in[1] = static_cast<uint8_t>(instr1);
-    c.in[2] = static_cast<uint8_t>(instr2);
-    c.in[3] = static_cast<uint8_t>(instr3);
-    c.in[4] = static_cast<uint8_t>(instr4);
-    c.in[5] = static_cast<uint8_t>(instr5);
+    const uint8_t code[5] = {static_cast<uint8_t>(instr1), static_cast<uint8_t>(instr2),
+                             static_cast<uint8_t>(instr3), static_cast<uint8_t>(instr4),
+                             static_cast<uint8_t>(instr5)};
+    korvex::StepCpu c(*acca, *accb, *ccr, *ix, *iy, *sp, k->port, k->pc, code);
 
-    korvex::dispatch<0>(c, c.in[1]);
+    korvex::dispatch<0>(c, code[0]);
 
     k->pc = c.pc;
+}
+
+void korvexExecute(KorvexInstance* k, KorvexRegisters* regs, const uint8_t* code)
+{
+    if (!k || !regs || !code) [[unlikely]]
+        return;
+    korvex::RecordCpu c(regs->a, regs->b, regs->ccr, regs->ix, regs->iy, regs->sp, k->port,
+                        regs->pc, code);
+
+    korvex::dispatch<0>(c, code[0]);
+
+    regs->pc = static_cast<uint16_t>(c.pc);
 }
 
 void korvexSetPC(KorvexInstance* k, int32_t pc)

@@ -57,6 +57,29 @@ KORVEX_API void korvexStep(KorvexInstance* k, int16_t* acca, int16_t* accb,
                            int16_t instr1, int16_t instr2, int16_t instr3,
                            int16_t instr4, int16_t instr5);
 
+/* The registers of one korvexExecute step, in the types of the CPU's own:
+ * every value stored back is already reduced to 8 or 16 bits. pc is the
+ * program counter the step starts from and leaves (korvexExecute never uses
+ * or changes Korvex's own). */
+typedef struct KorvexRegisters {
+    uint8_t a;
+    uint8_t b;
+    uint8_t ccr;
+    uint16_t ix;
+    uint16_t iy;
+    uint16_t sp;
+    uint16_t pc;
+} KorvexRegisters;
+
+/* Executes exactly one instruction, as korvexStep does (the same memory
+ * events in the same order, the same register results), on *regs and
+ * regs->pc. code points to the instruction's bytes, code[0] the opcode;
+ * Korvex reads only the bytes the instruction has (at most five), never one
+ * beyond it. A null k, regs or code makes the call a no-op. Meant for hosts
+ * that keep their registers in a KorvexRegisters record from one step to
+ * the next: nothing is copied or checked on the way in or out. */
+KORVEX_API void korvexExecute(KorvexInstance* k, KorvexRegisters* regs, const uint8_t* code);
+
 /* Korvex keeps its own program counter, used by branches and jumps and as the
  * base of the return address that JSR and BSR push. It is never initialised by
  * Korvex itself (it starts at 0); the host may set and read it. */
