@@ -64,56 +64,66 @@ public:
     bool step(CpuRegisters& regs, const uint8_t instr[5], StepKind kind) override;
 
     // step() without the virtual call, for run control's hot path: Korvex
-    // executes instr with regs, the results go back into regs (IX, IY, SP
-    // reduced to 16 bits, the flags unpacked) and into the register save
-    // area $0000-$0008.
-    void execute(CpuRegisters& regs, const uint8_t instr[5])
+    // executes the instruction whose bytes code holds (code[0] the opcode,
+    // as many bytes as the instruction has) with regs; the results go back
+    // into regs (the flags unpacked) and into the register save area
+    // $0000-$0008.
+    void execute(CpuRegisters& regs, const uint8_t* code)
     {
-        int16_t a = regs.A, b = regs.B, ccr = regs.CCR;
-        int32_t ix = regs.IX, iy = regs.IY, sp = regs.SP;
-        korvex_.Step(&a, &b, &ix, &iy, &sp, &ccr, instr[0], instr[1], instr[2], instr[3], instr[4]);
-        ix &= 0xFFFF;
-        iy &= 0xFFFF;
-        sp &= 0xFFFF;
-        storeResults(regs, a, b, ccr, ix, iy, sp);
-        storeSaveArea(mem_.get(), a, b, ix, iy, sp, ccr);
+        KorvexRegisters r = record(regs);
+        korvex_.execute(r, code);
+        storeResults(regs, r);
+        storeSaveArea(mem_.get(), r);
     }
 
-    // What Korvex handed back (IX, IY, SP already reduced to 16 bits) into
-    // the register record, the flags unpacked.
-    static void storeResults(CpuRegisters& regs, int16_t a, int16_t b, int16_t ccr, int32_t ix, int32_t iy,
-                             int32_t sp)
+    // Korvex's register record for regs (its PC field holds regs.PC).
+    static KorvexRegisters record(const CpuRegisters& regs)
     {
-        regs.A = static_cast<uint8_t>(a);
-        regs.B = static_cast<uint8_t>(b);
-        regs.IX = ix;
-        regs.IY = iy;
-        regs.SP = sp;
-        regs.CCR = static_cast<uint8_t>(ccr);
+        return KorvexRegisters{regs.A, regs.B, regs.CCR, static_cast<uint16_t>(regs.IX),
+                               static_cast<uint16_t>(regs.IY), static_cast<uint16_t>(regs.SP),
+                               static_cast<uint16_t>(regs.PC)};
+    }
+
+    // What Korvex handed back into the register record, the flags unpacked
+    // (PC is the caller's).
+    static void storeResults(CpuRegisters& regs, const KorvexRegisters& r)
+    {
+        regs.A = r.a;
+        regs.B = r.b;
+        regs.IX = r.ix;
+        regs.IY = r.iy;
+        regs.SP = r.sp;
+        regs.CCR = r.ccr;
         std::memcpy(&regs.C, detail::flagTable.flags[regs.CCR].data(), 8);
     }
 
-    // The register save area $0000-$0008: A, B, IX, IY, SP big-endian, CCR
-    // (IX, IY, SP reduced to 16 bits).
-    static void storeSaveArea(uint8_t* m, int16_t a, int16_t b, int32_t ix, int32_t iy, int32_t sp, int16_t ccr)
+    // The register save area $0000-$0008: A, B, IX, IY, SP big-endian, CCR.
+    static void storeSaveArea(uint8_t* m, const KorvexRegisters& r)
     {
         if constexpr (std::endian::native == std::endian::little) {
-            const uint64_t packed = uint64_t(static_cast<uint8_t>(a)) | uint64_t(static_cast<uint8_t>(b)) << 8
-                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(ix))) << 16
-                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(iy))) << 32
-                                  | uint64_t(__builtin_bswap16(static_cast<uint16_t>(sp))) << 48;
+            const uint64_t packed = uint64_t(r.a) | uint64_t(r.b) << 8 | uint64_t(__builtin_bswap16(r.ix)) << 16 |
+                                    uint64_t(__builtin_bswap16(r.iy)) << 32 | uint64_t(__builtin_bswap16(r.sp)) << 48;
             std::memcpy(m, &packed, 8);
         } else {
-            m[0] = static_cast<uint8_t>(a);
-            m[1] = static_cast<uint8_t>(b);
-            m[2] = static_cast<uint8_t>(ix >> 8);
-            m[3] = static_cast<uint8_t>(ix);
-            m[4] = static_cast<uint8_t>(iy >> 8);
-            m[5] = static_cast<uint8_t>(iy);
-            m[6] = static_cast<uint8_t>(sp >> 8);
-            m[7] = static_cast<uint8_t>(sp);
+            m[0] = r.a;
+            m[1] = r.b;
+            m[2] = static_cast<uint8_t>(r.ix >> 8);
+            m[3] = static_cast<uint8_t>(r.ix);
+            m[4] = static_cast<uint8_t>(r.iy >> 8);
+            m[5] = static_cast<uint8_t>(r.iy);
+            m[6] = static_cast<uint8_t>(r.sp >> 8);
+            m[7] = static_cast<uint8_t>(r.sp);
         }
-        m[8] = static_cast<uint8_t>(ccr);
+        m[8] = r.ccr;
+    }
+
+    // Whether Korvex may read the instruction at pc straight from the image:
+    // its five bytes do not wrap past $FFFF, and none lies in $6000-$6003,
+    // where a data read of the same instruction can change the image (the
+    // I/O unit) before Korvex reads its last bytes.
+    static bool codeInPlace(int32_t pc)
+    {
+        return pc <= 0xFFFB && static_cast<uint32_t>(pc - 0x5FFC) >= 8;
     }
 
     // The memory image, $0000-$FFFF, initially all zero.

@@ -172,9 +172,13 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
         executeFlag = false;
     } else {
         executeFlag = true;
-        uint8_t instr[8];
-        instructionBytes(image, pc, facts.length, instr);
-        link_.simulator().execute(regs, instr);
+        if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
+            link_.simulator().execute(regs, image + pc);
+        } else {
+            uint8_t instr[8];
+            instructionBytes(image, pc, facts.length, instr);
+            link_.simulator().execute(regs, instr);
+        }
         regs.PC = next;
     }
     finishStep();
@@ -642,16 +646,10 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
     CpuRegisters& regs = link_.regs;
     SimulatorTarget& sim = link_.simulator();
     uint8_t* const image = sim.image();
-    int16_t a = 0, b = 0, ccr = 0;
-    int32_t ix = 0, iy = 0, sp = 0;
-    auto fromRecord = [&] {
-        a = regs.A;
-        b = regs.B;
-        ccr = regs.CCR;
-        ix = regs.IX;
-        iy = regs.IY;
-        sp = regs.SP;
-    };
+    // Korvex's registers, kept in its own record from step to step (its PC
+    // field is not used: PC lives in regs.PC).
+    KorvexRegisters cpu{};
+    auto fromRecord = [&] { cpu = SimulatorTarget::record(regs); };
     // Until the first step here, the record's eight flags are the ones a
     // branch looks at, even if they disagree with its CCR.
     bool flagsInCcr = std::memcmp(&regs.C, detail::flagTable.flags[regs.CCR].data(), 8) == 0;
@@ -659,7 +657,7 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
     bool lastStepHere = false;  // the last step ran in this loop, not through stepInto()
     auto toRecord = [&] {
         if (localsAhead)
-            sim.storeResults(regs, a, b, ccr, ix, iy, sp);
+            SimulatorTarget::storeResults(regs, cpu);
         localsAhead = false;
     };
     fromRecord();
@@ -683,7 +681,7 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         }
         const uint8_t opcode = image[pc];
         if (stopOnHalt) {
-            const bool s = flagsInCcr ? (ccr & 0x80) != 0 : regs.S;
+            const bool s = flagsInCcr ? (cpu.ccr & 0x80) != 0 : regs.S;
             if (opcode == OpWAI || (opcode == OpSTOP && !s)) {
                 stopFlag = true;
                 reason = StopReason::Halt;
@@ -703,7 +701,7 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 execute = true;
                 break;
             case Flow::Branch:
-                taken = flagsInCcr ? (branchConditions[opcode & 0x0F] >> (ccr & 0x0F) & 1) != 0
+                taken = flagsInCcr ? (branchConditions[opcode & 0x0F] >> (cpu.ccr & 0x0F) & 1) != 0
                                    : branchTaken(opcode, regs);
                 if (taken)
                     next = (pc + 2 + static_cast<int8_t>(operand(1))) & 0xFFFF;
@@ -716,8 +714,8 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 switch (facts.format) {
                 case OperandFormat::Direct: next = operand(1); break;
                 case OperandFormat::Extended: next = operand(1) << 8 | operand(2); break;
-                case OperandFormat::IndexedX: next = (ix + operand(1)) & 0xFFFF; break;
-                case OperandFormat::IndexedY: next = (iy + operand(1)) & 0xFFFF; break;
+                case OperandFormat::IndexedX: next = (cpu.ix + operand(1)) & 0xFFFF; break;
+                case OperandFormat::IndexedY: next = (cpu.iy + operand(1)) & 0xFFFF; break;
                 case OperandFormat::Relative:
                     next = (pc + facts.length + static_cast<int8_t>(operand(1))) & 0xFFFF;
                     break;
@@ -743,9 +741,9 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 // does it in simulator mode: the I/O unit hears of it first.
                 int32_t address = operand(1);
                 if (facts.format == OperandFormat::BitBranchIndexedX)
-                    address += ix;
+                    address += cpu.ix;
                 else if (facts.format == OperandFormat::BitBranchIndexedY)
-                    address += iy;
+                    address += cpu.iy;
                 address &= 0xFFFF;
                 const uint8_t mask = operand(2);
                 const int8_t offset = static_cast<int8_t>(operand(3));
@@ -761,34 +759,35 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             } else if (isReturn) {
                 // InStack: the ten bytes from SP into the stack buffer.
                 for (int i = 0; i < 10; ++i)
-                    link_.stackBuffer[static_cast<size_t>(i)] = image[(sp + i) & 0xFFFF];
+                    link_.stackBuffer[static_cast<size_t>(i)] = image[(cpu.sp + i) & 0xFFFF];
                 next = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
             }
             lastStep_ = StepInfo{pc, next, taken, isCall, isReturn, execute};
             if (execute) {
-                uint8_t instr[8];
-                instructionBytes(image, pc, facts.length, instr);
-                sim.korvex().Step(&a, &b, &ix, &iy, &sp, &ccr, instr[0], instr[1], instr[2], instr[3], instr[4]);
-                ix &= 0xFFFF;
-                iy &= 0xFFFF;
-                sp &= 0xFFFF;
-                SimulatorTarget::storeSaveArea(image, a, b, ix, iy, sp, ccr);
+                if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
+                    sim.korvex().execute(cpu, image + pc);
+                } else {
+                    uint8_t instr[8];
+                    instructionBytes(image, pc, facts.length, instr);
+                    sim.korvex().execute(cpu, instr);
+                }
+                SimulatorTarget::storeSaveArea(image, cpu);
                 localsAhead = true;
                 flagsInCcr = true;
             } else if (isCall || isReturn) {
                 if (isCall) {
                     // The return address: high byte at SP-1, low byte at SP.
                     const int32_t returnAddress = (pc + facts.length) & 0xFFFF;
-                    sp = (sp - 1) & 0xFFFF;
+                    const uint16_t sp = static_cast<uint16_t>(cpu.sp - 1);
                     image[sp] = static_cast<uint8_t>(returnAddress >> 8);
-                    image[(sp + 1) & 0xFFFF] = static_cast<uint8_t>(returnAddress);
-                    sp = (sp - 1) & 0xFFFF;
+                    image[static_cast<uint16_t>(sp + 1)] = static_cast<uint8_t>(returnAddress);
+                    cpu.sp = static_cast<uint16_t>(sp - 1);
                 } else {
-                    sp = (sp + 2) & 0xFFFF;
+                    cpu.sp = static_cast<uint16_t>(cpu.sp + 2);
                 }
                 // The save area's SP, as writeSP.
-                image[6] = static_cast<uint8_t>(sp >> 8);
-                image[7] = static_cast<uint8_t>(sp);
+                image[6] = static_cast<uint8_t>(cpu.sp >> 8);
+                image[7] = static_cast<uint8_t>(cpu.sp);
                 localsAhead = true;
             }
             regs.PC = next;
