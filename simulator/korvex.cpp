@@ -9,7 +9,10 @@
 #include "Cpu.h"
 #include "Instructions.h"
 
+#include <array>
+#include <cstddef>
 #include <new>
+#include <utility>
 
 struct KorvexInstance {
     korvex::MemoryPort port;
@@ -52,6 +55,36 @@ template <unsigned Page, class Cpu>
 
 #undef KORVEX_CASE16
 #undef KORVEX_CASE
+
+// korvexExecute dispatches through one table of handler functions per page
+// instead: the handler is reached by a jump from the entry (a tail call with
+// the entry's own arguments), so the entry saves no registers and each
+// handler saves only what its own instruction needs.
+using ExecuteFn = void (*)(const MemoryPort& port, KorvexRegisters* r, const uint8_t* code);
+
+template <unsigned Page, unsigned Op>
+void executeOne(const MemoryPort& port, KorvexRegisters* r, const uint8_t* code);
+
+template <unsigned Page, size_t... Op>
+constexpr std::array<ExecuteFn, 256> executeTable(std::index_sequence<Op...>)
+{
+    return {&executeOne<Page, static_cast<unsigned>(Op)>...};
+}
+
+template <unsigned Page>
+constexpr std::array<ExecuteFn, 256> executeHandlers = executeTable<Page>(std::make_index_sequence<256>{});
+
+template <unsigned Page, unsigned Op>
+void executeOne(const MemoryPort& port, KorvexRegisters* r, const uint8_t* code)
+{
+    if constexpr (Page == 0 && (Op == 0x18 || Op == 0x1A || Op == 0xCD)) {
+        executeHandlers<Op>[code[1]](port, r, code);
+    } else {
+        RecordCpu c(r->a, r->b, r->ccr, r->ix, r->iy, r->sp, port, r->pc, code);
+        Ops<Page, RecordCpu>::template exec<Op>(c);
+        r->pc = static_cast<uint16_t>(c.pc);
+    }
+}
 
 // A missing register reads as 0 and its result goes nowhere: stand-ins
 // take its place. Kept out of line so the common path stays short.
@@ -133,12 +166,7 @@ void korvexExecute(KorvexInstance* k, KorvexRegisters* regs, const uint8_t* code
 {
     if (!k || !regs || !code) [[unlikely]]
         return;
-    korvex::RecordCpu c(regs->a, regs->b, regs->ccr, regs->ix, regs->iy, regs->sp, k->port,
-                        regs->pc, code);
-
-    korvex::dispatch<0>(c, code[0]);
-
-    regs->pc = static_cast<uint16_t>(c.pc);
+    korvex::executeHandlers<0>[code[0]](k->port, regs, code);
 }
 
 void korvexSetPC(KorvexInstance* k, int32_t pc)
