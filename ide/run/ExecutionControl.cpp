@@ -4,8 +4,10 @@
 #include "code/Decoder.h"
 #include "code/OpcodeFacts.h"
 
+#include <array>
 #include <bit>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +35,54 @@ inline void instructionBytes(const uint8_t* image, int32_t pc, int len, uint8_t 
     } else {
         for (int i = 0; i < 5; ++i)
             instr[i] = i < len ? image[(pc + i) & 0xFFFF] : 1;
+    }
+}
+
+// The length and cycles of each page-1 opcode that the headless loop runs
+// as straight-line code without further looks: no flow of its own, not a
+// prefix, not WAI or STOP (which a run may have to stop before). Length 0
+// for every other opcode. One small load decides a step.
+struct StraightFacts {
+    uint8_t length = 0;
+    uint8_t cycles = 0;
+};
+
+std::array<StraightFacts, 256> buildStraightFacts()
+{
+    std::array<StraightFacts, 256> t{};
+    for (int op = 0; op < 256; ++op) {
+        const OpcodeFacts& f = opcodeFacts[0][static_cast<size_t>(op)];
+        if (prefixPage[static_cast<size_t>(op)] == 0 && f.flow == Flow::None && op != OpWAI && op != OpSTOP)
+            t[static_cast<size_t>(op)] = StraightFacts{f.length, f.cycles};
+    }
+    return t;
+}
+
+// Built at start-up from the constant opcode facts.
+const std::array<StraightFacts, 256> straightFacts = buildStraightFacts();
+
+// The register save area $0000-$0008 from Korvex's record, as
+// SimulatorTarget::storeSaveArea writes it, in fewer operations: IX, IY, SP
+// (and PC) in one load with each word's bytes swapped at once, A:B as the
+// low word.
+inline void writeSaveArea(uint8_t* m, const KorvexRegisters& r)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        static_assert(offsetof(KorvexRegisters, b) == offsetof(KorvexRegisters, a) + 1 &&
+                          offsetof(KorvexRegisters, iy) == offsetof(KorvexRegisters, ix) + 2 &&
+                          offsetof(KorvexRegisters, sp) == offsetof(KorvexRegisters, ix) + 4 &&
+                          offsetof(KorvexRegisters, pc) == offsetof(KorvexRegisters, ix) + 6,
+                      "A:B and IX..PC must be adjacent fields");
+        uint64_t words;
+        std::memcpy(&words, &r.ix, 8);
+        words = (words >> 8 & 0x00FF00FF00FF00FFull) | (words & 0x00FF00FF00FF00FFull) << 8;
+        uint16_t ab;
+        std::memcpy(&ab, &r.a, 2);
+        const uint64_t packed = words << 16 | ab;
+        std::memcpy(m, &packed, 8);
+        m[8] = r.ccr;
+    } else {
+        SimulatorTarget::storeSaveArea(m, r);
     }
 }
 
@@ -634,41 +684,56 @@ void ExecutionControl::makeStepBoard()
 
 // Play with no views attached (no hooks: nothing can look at the registers
 // or pause the loop between steps), in simulator mode, no tracer: the loop
-// of runLoop with Korvex's registers kept in locals from one step to the
-// next. The register record follows them before any other road runs and
-// when the loop ends, so what anyone sees afterwards is what runLoop leaves.
+// of runLoop with Korvex's registers kept in their own record, and PC, the
+// clock counter and the last step's facts in locals, from one step to the
+// next. The run state follows them before any other road runs and when the
+// loop ends, so what anyone sees afterwards is what runLoop leaves. Only the
+// memory callbacks run between two steps here, and they see the image alone.
 // Everything but RTI runs here, with the stack, the save area's SP and the
 // I/O unit's notice of a bit-branch operand handled as the access layer
 // does them without hooks; RTI goes through stepInto() on the synchronised
-// record.
+// state.
 StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch)
 {
     CpuRegisters& regs = link_.regs;
     SimulatorTarget& sim = link_.simulator();
+    Korvex& korvex = sim.korvex();
     uint8_t* const image = sim.image();
-    // Korvex's registers, kept in its own record from step to step (its PC
-    // field is not used: PC lives in regs.PC).
-    KorvexRegisters cpu{};
-    auto fromRecord = [&] { cpu = SimulatorTarget::record(regs); };
+    // Korvex's registers (its PC field is not used: PC lives in pc).
+    KorvexRegisters cpu = SimulatorTarget::record(regs);
+    int32_t pc = regs.PC & 0xFFFF;
+    uint32_t clock = clockCounter;
+    bool first = firstStep;
     // Until the first step here, the record's eight flags are the ones a
     // branch looks at, even if they disagree with its CCR.
     bool flagsInCcr = std::memcmp(&regs.C, detail::flagTable.flags[regs.CCR].data(), 8) == 0;
-    bool localsAhead = false;
+    bool cpuAhead = false;      // cpu holds results the record has not seen yet
     bool lastStepHere = false;  // the last step ran in this loop, not through stepInto()
-    auto toRecord = [&] {
-        if (localsAhead)
+    // The last step run here: a straight-line one from lastPc to pc, or the
+    // one described by last.
+    bool lastStraight = false;
+    int32_t lastPc = 0;
+    StepInfo last;
+    auto toState = [&] {
+        regs.PC = pc;
+        clockCounter = clock;
+        firstStep = first;
+        if (cpuAhead)
             SimulatorTarget::storeResults(regs, cpu);
-        localsAhead = false;
+        cpuAhead = false;
     };
-    fromRecord();
     // Only a step on the general road can change the mode or the link.
     bool fast = link_.simulatorMode() && link_.linkReady();
+
+    // Nothing that runs here can change the breakpoint table or switch the
+    // profile.
+    const bool anyBreakpoints = breakpoints_.count() > 0;
+    const bool profiling = profile.enabled();
 
     StopReason reason = StopReason::Paused;
     uint64_t steps = 0;
     while (!stopFlag) {
-        const int32_t pc = regs.PC & 0xFFFF;
-        if (breakpoints_.count() > 0 && !firstStep && breakpoints_.contains(pc)) {
+        if (anyBreakpoints && !first && breakpoints_.contains(pc)) {
             stopFlag = true;
             playRunning = false;
             reason = StopReason::Breakpoint;
@@ -680,16 +745,61 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             break;
         }
         const uint8_t opcode = image[pc];
-        if (stopOnHalt) {
-            const bool s = flagsInCcr ? (cpu.ccr & 0x80) != 0 : regs.S;
-            if (opcode == OpWAI || (opcode == OpSTOP && !s)) {
+        if (const StraightFacts straight = straightFacts[opcode]; straight.length != 0 && fast) [[likely]] {
+            // Straight-line code, most steps: Korvex executes it.
+            clock += straight.cycles;
+            if (profiling) [[unlikely]]
+                profile.count(pc, straight.cycles);
+            if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
+                korvex.execute(cpu, image + pc);
+            } else {
+                uint8_t instr[8];
+                instructionBytes(image, pc, straight.length, instr);
+                korvex.execute(cpu, instr);
+            }
+            writeSaveArea(image, cpu);
+            cpuAhead = true;
+            flagsInCcr = true;
+            lastPc = pc;
+            pc = (pc + straight.length) & 0xFFFF;
+            lastStraight = true;
+            lastStepHere = true;
+            first = false;
+            ++steps;
+            continue;
+        }
+        if (stopOnHalt && (opcode == OpWAI || opcode == OpSTOP)) [[unlikely]] {
+            if (opcode == OpWAI || !(flagsInCcr ? (cpu.ccr & 0x80) != 0 : regs.S)) {
                 stopFlag = true;
                 reason = StopReason::Halt;
                 break;
             }
         }
         const uint8_t page = prefixPage[opcode];
-        const OpcodeFacts& facts = opcodeFacts[page][page ? image[(pc + 1) & 0xFFFF] : opcode];
+        const OpcodeFacts facts = opcodeFacts[page][page ? image[(pc + 1) & 0xFFFF] : opcode];
+        if (facts.flow == Flow::None && fast) {
+            // Straight-line code on a prefix page, WAI and STOP.
+            clock += facts.cycles;
+            if (profiling) [[unlikely]]
+                profile.count(pc, facts.cycles);
+            if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
+                korvex.execute(cpu, image + pc);
+            } else {
+                uint8_t instr[8];
+                instructionBytes(image, pc, facts.length, instr);
+                korvex.execute(cpu, instr);
+            }
+            writeSaveArea(image, cpu);
+            cpuAhead = true;
+            flagsInCcr = true;
+            lastPc = pc;
+            pc = (pc + facts.length) & 0xFFFF;
+            lastStraight = true;
+            lastStepHere = true;
+            first = false;
+            ++steps;
+            continue;
+        }
         // k: the opcode byte (past a prefix); operand bytes follow it.
         const int32_t k = page ? pc + 1 : pc;
         auto operand = [image, k](int i) { return image[(k + i) & 0xFFFF]; };
@@ -697,9 +807,6 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         bool taken = false, isCall = false, isReturn = false, execute = false, local = fast;
         if (local) {
             switch (facts.flow) {
-            case Flow::None:
-                execute = true;
-                break;
             case Flow::Branch:
                 taken = flagsInCcr ? (branchConditions[opcode & 0x0F] >> (cpu.ccr & 0x0F) & 1) != 0
                                    : branchTaken(opcode, regs);
@@ -734,8 +841,9 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             }
         }
         if (local) [[likely]] {
-            regs.PC = pc;
-            addCycles(pc, facts.cycles);
+            clock += facts.cycles;
+            if (profiling) [[unlikely]]
+                profile.count(pc, facts.cycles);
             if (facts.flow == Flow::BitBranchSet || facts.flow == Flow::BitBranchClear) {
                 // The operand read of the prediction, as AccessLayer::InByte
                 // does it in simulator mode: the I/O unit hears of it first.
@@ -758,21 +866,25 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 execute = !taken;
             } else if (isReturn) {
                 // InStack: the ten bytes from SP into the stack buffer.
-                for (int i = 0; i < 10; ++i)
-                    link_.stackBuffer[static_cast<size_t>(i)] = image[(cpu.sp + i) & 0xFFFF];
+                if (cpu.sp <= 0x10000 - 10) {
+                    std::memcpy(link_.stackBuffer.data(), image + cpu.sp, 10);
+                } else {
+                    for (int i = 0; i < 10; ++i)
+                        link_.stackBuffer[static_cast<size_t>(i)] = image[(cpu.sp + i) & 0xFFFF];
+                }
                 next = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
             }
-            lastStep_ = StepInfo{pc, next, taken, isCall, isReturn, execute};
+            last = StepInfo{pc, next, taken, isCall, isReturn, execute};
             if (execute) {
                 if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
-                    sim.korvex().execute(cpu, image + pc);
+                    korvex.execute(cpu, image + pc);
                 } else {
                     uint8_t instr[8];
                     instructionBytes(image, pc, facts.length, instr);
-                    sim.korvex().execute(cpu, instr);
+                    korvex.execute(cpu, instr);
                 }
-                SimulatorTarget::storeSaveArea(image, cpu);
-                localsAhead = true;
+                writeSaveArea(image, cpu);
+                cpuAhead = true;
                 flagsInCcr = true;
             } else if (isCall || isReturn) {
                 if (isCall) {
@@ -788,28 +900,32 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 // The save area's SP, as writeSP.
                 image[6] = static_cast<uint8_t>(cpu.sp >> 8);
                 image[7] = static_cast<uint8_t>(cpu.sp);
-                localsAhead = true;
+                cpuAhead = true;
             }
-            regs.PC = next;
+            pc = next;
+            lastStraight = false;
             lastStepHere = true;
         } else {
+            // The general road, on the synchronised state.
             lastStepHere = false;
-            toRecord();
-            regs.PC = pc;
+            toState();
             const bool ok = stepInto();
-            fromRecord();
+            pc = regs.PC & 0xFFFF;
+            clock = clockCounter;
+            cpu = SimulatorTarget::record(regs);
             if (!ok) {
                 stopFlag = true;
                 reason = StopReason::Refused;
                 break;
             }
+            last = lastStep_;
             // The record now agrees with its CCR if the target ran.
             flagsInCcr = flagsInCcr || executeFlag;
             fast = link_.simulatorMode() && link_.linkReady();
         }
-        firstStep = false;
+        first = false;
         ++steps;
-        if (stopOnSelfBranch && (lastStep_.taken || lastStep_.isCall) && lastStep_.next == pc) {
+        if (stopOnSelfBranch && (last.taken || last.isCall) && last.next == last.pc) {
             stopFlag = true;
             reason = StopReason::SelfBranch;
             break;
@@ -817,12 +933,13 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
     }
     if (lastStepHere) {
         // The last step ran here: leave the step state as the short road does.
+        lastStep_ = lastStraight ? StepInfo{lastPc, pc, false, false, false, true} : last;
         executeFlag = lastStep_.executed;
         stepKind = StepKind::StepInto;
         nextFromPrediction_ = false;
         knownLength_ = 0;
     }
-    toRecord();
+    toState();
     return reason;
 }
 
