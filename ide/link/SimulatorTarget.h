@@ -1,10 +1,14 @@
 // The simulator target: the 64 KB memory image and the Korvex CPU that runs
 // against it. It answers Korvex's memory callbacks from the image, with the
-// input-output unit's rules at $6001 and $6003.
+// input-output unit's rules at $6001 and $6003, and, while the on-chip
+// peripherals are simulated, from the peripheral model at $1000-$103F (the
+// program's accesses through Korvex's callbacks, the views' through read and
+// write; the image's own 64 bytes there are then left alone).
 #pragma once
 
 #include "link/IoUnit.h"
 #include "link/Target.h"
+#include "link/chip/OnChip.h"
 
 #include "Korvex.hpp"
 
@@ -142,6 +146,30 @@ public:
 
     Korvex& korvex() { return korvex_; }
 
+    // ---- On-chip peripherals (off until switched on) -----------------------
+    // On: the register block is the peripheral model's and the CPU's traps
+    // (SWI, WAI, STOP, the illegal opcodes) are run control's. Switching on
+    // resets the model; switching off leaves its 64 register bytes in the
+    // image as plain memory.
+    void setPeripherals(bool on);
+    bool peripherals() const { return chip_.enabled(); }
+    OnChip& chip() { return chip_; }
+    // Whether the instruction at pc is one that run control handles itself
+    // while the peripherals are simulated (TEST, TAP, WAI, SWI, STOP and
+    // every undefined opcode); always false while they are not.
+    bool trapsAt(int32_t pc) const
+    {
+        const uint8_t opcode = mem_[static_cast<uint32_t>(pc) & 0xFFFF];
+        const uint8_t kind = traps_[opcode];
+        if (kind == 0) [[likely]]
+            return false;
+        if (kind == 1)
+            return true;
+        return trapPages_[kind - 2][mem_[static_cast<uint32_t>(pc + 1) & 0xFFFF]] != 0;
+    }
+    // The program's read of a register-block byte (address in $1000-$103F
+    // while the peripherals are on), for run control's own operand reads.
+    bool chipAddress(int32_t address) const { return (static_cast<uint32_t>(address) & 0xFFC0) == chipBase_; }
     // A watch (null: none) gets Korvex's second pair of callbacks, which
     // tell it of every access while armed; without one the plain pair runs
     // with no check at all.
@@ -167,6 +195,13 @@ private:
     std::unique_ptr<uint8_t[]> mem_;
     IoUnit* io_ = nullptr;
     bool ioActive_ = false;
+    OnChip chip_;
+    // $1000 while the peripherals are on, else an address no access has.
+    uint32_t chipBase_ = 0xFFFFFFFF;
+    // Per page-1 opcode: 0 plain, 1 trap, 2.. a prefix whose page (in
+    // trapPages_) says. All zero while the peripherals are off.
+    const uint8_t* traps_;
+    const uint8_t (*trapPages_)[256];
     MemoryWatch* watch_ = nullptr;
     bool armed_ = false;
     Korvex korvex_;

@@ -17,7 +17,9 @@ namespace zelk {
 
 namespace {
 
+constexpr uint8_t OpTAP = 0x06;
 constexpr uint8_t OpRTS = 0x39;
+constexpr uint8_t OpSWI = 0x3F;
 constexpr uint8_t OpRTI = 0x3B;
 constexpr uint8_t OpWAI = 0x3E;
 constexpr uint8_t OpSTOP = 0xCF;
@@ -89,7 +91,7 @@ inline void writeSaveArea(uint8_t* m, const KorvexRegisters& r)
 } // namespace
 
 ExecutionControl::ExecutionControl(AccessLayer& link, BreakpointTable& breakpoints)
-    : link_(link), breakpoints_(breakpoints), operandReader_(link)
+    : link_(link), chip_(link.simulator().chip()), breakpoints_(breakpoints), operandReader_(link)
 {
 }
 
@@ -254,6 +256,11 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
 
 [[gnu::always_inline]] inline bool ExecutionControl::stepIntoPlain()
 {
+    if (chip_.due() || link_.simulator().trapsAt(link_.regs.PC)) [[unlikely]] {
+        bool ok;
+        if (serviceChip(ok))
+            return ok;
+    }
     if (simulatorShortRoad && link_.simulatorMode() && link_.linkReady()) [[likely]] {
         bool ok;
         if (stepIntoSimulated(ok))
@@ -294,6 +301,205 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
 bool ExecutionControl::StepInto()
 {
     return stepInto();
+}
+
+bool ExecutionControl::serviceChip(bool& ok)
+{
+    if (!link_.simulatorMode() || !link_.linkReady() || !chip_.enabled())
+        return false;
+    CpuRegisters& regs = link_.regs;
+    const int32_t pc = regs.PC & 0xFFFF;
+    regs.PC = pc;
+    ok = true;
+    chip_.catchUp();
+    const IrqSource source = chip_.pending(regs.CCR);
+    if (source == IrqSource::CopFailure) {
+        // The watchdog resets the chip: no stacking, S, X and I set.
+        chip_.reset();
+        regs.CCR |= 0xD0;
+        enterInterrupt(pc, vectorOf(source), false, false, pc, 0);
+        return true;
+    }
+    switch (chip_.s.cpu) {
+    case CpuMode::Stopped:
+        if (source == IrqSource::Xirq || source == IrqSource::Irq) {
+            chip_.s.cpu = CpuMode::Running;
+            chip_.acknowledge(source);
+            enterInterrupt(pc, vectorOf(source), source == IrqSource::Xirq, true, pc, InterruptEntryCycles);
+            return true;
+        }
+        if (chip_.s.xirqLatch) {
+            // XIRQ while X is set: the CPU goes on after STOP.
+            chip_.s.xirqLatch = false;
+            chip_.s.cpu = CpuMode::Running;
+            chip_.catchUp();
+        }
+        lastStep_ = StepInfo{pc, pc, false, false, false, false};
+        executeFlag = false;
+        finishStep();
+        return true;
+    case CpuMode::Waiting:
+        if (source != IrqSource::None) {
+            // WAI stacked already: the vector is all that is left.
+            chip_.s.cpu = CpuMode::Running;
+            chip_.acknowledge(source);
+            enterInterrupt(pc, vectorOf(source), source == IrqSource::Xirq, false, pc, 3);
+            return true;
+        }
+        {
+            // Nothing to enter yet: the clock jumps to the next event.
+            const uint64_t next = chip_.earliestEvent();
+            uint64_t jump = 1;
+            if (next != OnChip::Never && next > chip_.s.now)
+                jump = next - chip_.s.now;
+            addCycles(pc, static_cast<uint32_t>(jump < (1u << 30) ? jump : (1u << 30)));
+            chip_.catchUp();
+        }
+        lastStep_ = StepInfo{pc, pc, false, false, false, false};
+        executeFlag = false;
+        finishStep();
+        return true;
+    case CpuMode::Running:
+        if (source != IrqSource::None) {
+            chip_.acknowledge(source);
+            enterInterrupt(pc, vectorOf(source), source == IrqSource::Xirq, true, pc, InterruptEntryCycles);
+            return true;
+        }
+        break;
+    }
+    if (!link_.simulator().trapsAt(pc))
+        return false;
+    return trapInstruction(ok);
+}
+
+bool ExecutionControl::trapInstruction(bool& ok)
+{
+    CpuRegisters& regs = link_.regs;
+    SimulatorTarget& sim = link_.simulator();
+    const int32_t pc = regs.PC & 0xFFFF;
+    const uint8_t* image = sim.image();
+    const uint8_t opcode = image[pc];
+    const uint8_t page = prefixPage[opcode];
+    const OpcodeFacts& facts = opcodeFacts[page][page ? image[(pc + 1) & 0xFFFF] : opcode];
+    const int32_t after = (pc + facts.length) & 0xFFFF;
+    ok = true;
+    switch (page ? 0 : opcode) {
+    case OpWAI:
+        addCycles(pc, facts.cycles);
+        enterInterrupt(pc, 0, false, true, after, 0);
+        // Not an entry yet: the I bit stays, PC waits after WAI.
+        chip_.s.cpu = CpuMode::Waiting;
+        chip_.catchUp();
+        return true;
+    case OpSWI:
+        addCycles(pc, facts.cycles);
+        enterInterrupt(pc, VectorSwi, false, true, after, 0);
+        return true;
+    case OpSTOP:
+        if (regs.CCR & 0x80)
+            return false;  // S set: STOP is a no-op, Korvex's way
+        addCycles(pc, facts.cycles);
+        chip_.s.cpu = CpuMode::Stopped;
+        chip_.catchUp();
+        regs.PC = after;
+        lastStep_ = StepInfo{pc, after, false, false, false, false};
+        executeFlag = false;
+        finishStep();
+        return true;
+    case OpTAP: {
+        addCycles(pc, facts.cycles);
+        // X may be cleared, never set, by software.
+        regs.CCR = static_cast<uint8_t>(regs.A & (0xBF | (regs.CCR & 0x40)));
+        regs.unpackCCR();
+        regs.storeSaveArea(sim.image());
+        regs.PC = after;
+        lastStep_ = StepInfo{pc, after, false, false, false, true};
+        executeFlag = false;
+        finishStep();
+        return true;
+    }
+    default:
+        // TEST and every undefined opcode: the illegal-opcode trap, with
+        // the address after the opcode stacked.
+        addCycles(pc, 2);
+        enterInterrupt(pc, VectorIllegal, false, true, after, InterruptEntryCycles);
+        return true;
+    }
+}
+
+void ExecutionControl::enterInterrupt(int32_t pc, uint16_t vector, bool setX, bool stack, int32_t returnPC,
+                                      uint32_t cycles)
+{
+    CpuRegisters& regs = link_.regs;
+    SimulatorTarget& sim = link_.simulator();
+    if (stack) {
+        // From SP down: PC low, PC high, IY, IX, A, B, CCR at SP-8.
+        const uint8_t frame[9] = {regs.CCR,
+                                  regs.B,
+                                  regs.A,
+                                  static_cast<uint8_t>(regs.IX >> 8),
+                                  static_cast<uint8_t>(regs.IX),
+                                  static_cast<uint8_t>(regs.IY >> 8),
+                                  static_cast<uint8_t>(regs.IY),
+                                  static_cast<uint8_t>(returnPC >> 8),
+                                  static_cast<uint8_t>(returnPC)};
+        sim.write((regs.SP - 8) & 0xFFFF, frame, 9);
+        regs.SP = (regs.SP - 9) & 0xFFFF;
+    }
+    if (vector) {
+        regs.CCR |= 0x10;
+        if (setX)
+            regs.CCR |= 0x40;
+        regs.PC = sim.peek(vector) << 8 | sim.peek(vector + 1);
+    } else {
+        regs.PC = returnPC & 0xFFFF;
+    }
+    regs.unpackCCR();
+    regs.storeSaveArea(sim.image());
+    addCycles(pc, cycles);
+    lastStep_ = StepInfo{pc, regs.PC, false, false, false, false};
+    executeFlag = false;
+    nextFromPrediction_ = false;
+    knownLength_ = 0;
+    stepKind = StepKind::StepInto;
+    finishStep();
+}
+
+bool ExecutionControl::chipCannotResume(uint8_t ccr)
+{
+    if (!chip_.enabled() || !link_.simulatorMode())
+        return false;
+    switch (chip_.s.cpu) {
+    case CpuMode::Stopped:
+        return !chip_.s.xirqLatch && !(chip_.s.irqLatch && !(ccr & 0x10));
+    case CpuMode::Waiting:
+        return !chip_.wakeable(ccr);
+    case CpuMode::Running:
+        break;
+    }
+    return false;
+}
+
+bool ExecutionControl::selfBranchMayEnd(int32_t pc, uint8_t ccr, int32_t ix, int32_t iy)
+{
+    if (!chip_.enabled() || !link_.simulatorMode())
+        return false;
+    SimulatorTarget& sim = link_.simulator();
+    const uint8_t* image = sim.image();
+    const uint8_t opcode = image[pc & 0xFFFF];
+    const uint8_t page = prefixPage[opcode];
+    const int32_t k = page ? pc + 1 : pc;
+    const OpcodeFacts& facts = opcodeFacts[page][image[k & 0xFFFF]];
+    if (facts.flow == Flow::BitBranchSet || facts.flow == Flow::BitBranchClear) {
+        int32_t address = image[(k + 1) & 0xFFFF];
+        if (facts.format == OperandFormat::BitBranchIndexedX)
+            address += ix;
+        else if (facts.format == OperandFormat::BitBranchIndexedY)
+            address += iy;
+        if (sim.chipAddress(address & 0xFFFF))
+            return chip_.registerMayChange(static_cast<uint8_t>(address), image[(k + 2) & 0xFFFF]);
+    }
+    return chip_.wakeable(ccr);
 }
 
 void ExecutionControl::noteFlowAccesses(int32_t sp, int32_t ix, int32_t iy)
@@ -518,7 +724,15 @@ bool ExecutionControl::stepIntoGeneral()
     lastStep_.executed = executeFlag;
     stepKind = StepKind::StepInto;
     knownLength_ = facts.length;
+    const uint8_t ccrBefore = regs.CCR;
     MakeStep();
+    if (opcode == OpRTI && executeFlag && chip_.enabled() && link_.simulatorMode() && !(ccrBefore & 0x40) &&
+        (regs.CCR & 0x40)) {
+        // RTI restores X only if it is clear already: software never sets X.
+        regs.CCR &= 0xBF;
+        regs.unpackCCR();
+        link_.image()[8] = regs.CCR;
+    }
     return link_.linkReady();
 }
 
@@ -679,6 +893,13 @@ void ExecutionControl::makeStepBoard()
     const uint8_t opcode = simulatorShortRoad && link_.simulatorMode() && link_.linkReady()
                                ? link_.image()[pc & 0xFFFF]
                                : codeAt(pc).at(pc);
+    if (chip_.enabled() && link_.simulatorMode()) [[unlikely]] {
+        // An interrupt can end the wait: halt only when none ever can.
+        if (chip_.s.cpu != CpuMode::Running)
+            return chipCannotResume(link_.regs.CCR);
+        if (opcode == OpWAI)
+            return !chip_.wakeable(link_.regs.CCR);
+    }
     return opcode == OpWAI || (opcode == OpSTOP && !link_.regs.S);
 }
 
@@ -745,9 +966,12 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             break;
         }
         const uint8_t opcode = image[pc];
-        if (const StraightFacts straight = straightFacts[opcode]; straight.length != 0 && fast) [[likely]] {
+        // The peripherals' turn (an interrupt, a trap) goes the general road.
+        bool local = fast && !chip_.due() && !sim.trapsAt(pc);
+        if (const StraightFacts straight = straightFacts[opcode]; straight.length != 0 && local) [[likely]] {
             // Straight-line code, most steps: Korvex executes it.
             clock += straight.cycles;
+            chip_.advance(straight.cycles);
             if (profiling) [[unlikely]]
                 profile.count(pc, straight.cycles);
             if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
@@ -769,7 +993,16 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             continue;
         }
         if (stopOnHalt && (opcode == OpWAI || opcode == OpSTOP)) [[unlikely]] {
-            if (opcode == OpWAI || !(flagsInCcr ? (cpu.ccr & 0x80) != 0 : regs.S)) {
+            bool halts = opcode == OpWAI || !(flagsInCcr ? (cpu.ccr & 0x80) != 0 : regs.S);
+            if (chip_.enabled()) [[unlikely]] {
+                // The peripherals may end a wait: halt only when nothing can.
+                const uint8_t now = static_cast<uint8_t>(cpu.ccr);
+                if (chip_.s.cpu != CpuMode::Running)
+                    halts = chipCannotResume(now);
+                else if (opcode == OpWAI)
+                    halts = !chip_.wakeable(now);
+            }
+            if (halts) {
                 stopFlag = true;
                 reason = StopReason::Halt;
                 break;
@@ -777,9 +1010,10 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         }
         const uint8_t page = prefixPage[opcode];
         const OpcodeFacts facts = opcodeFacts[page][page ? image[(pc + 1) & 0xFFFF] : opcode];
-        if (facts.flow == Flow::None && fast) {
+        if (facts.flow == Flow::None && local) {
             // Straight-line code on a prefix page, WAI and STOP.
             clock += facts.cycles;
+            chip_.advance(facts.cycles);
             if (profiling) [[unlikely]]
                 profile.count(pc, facts.cycles);
             if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
@@ -804,7 +1038,7 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         const int32_t k = page ? pc + 1 : pc;
         auto operand = [image, k](int i) { return image[(k + i) & 0xFFFF]; };
         int32_t next = (pc + facts.length) & 0xFFFF;
-        bool taken = false, isCall = false, isReturn = false, execute = false, local = fast;
+        bool taken = false, isCall = false, isReturn = false, execute = false;
         if (local) {
             switch (facts.flow) {
             case Flow::Branch:
@@ -842,6 +1076,7 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         }
         if (local) [[likely]] {
             clock += facts.cycles;
+            chip_.advance(facts.cycles);
             if (profiling) [[unlikely]]
                 profile.count(pc, facts.cycles);
             if (facts.flow == Flow::BitBranchSet || facts.flow == Flow::BitBranchClear) {
@@ -858,7 +1093,8 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 if (link_.ioActive() && (address == AccessLayer::IoInFresh || address == AccessLayer::IoInData))
                     if (IoUnit* io = sim.ioUnit())
                         io->beforeRead(address);
-                const uint8_t value = image[address];
+                const uint8_t value = sim.chipAddress(address) ? sim.chip().cpuRead(static_cast<uint8_t>(address))
+                                                                : image[address];
                 const uint8_t bits = facts.flow == Flow::BitBranchSet ? static_cast<uint8_t>(~value) : value;
                 taken = (bits & mask) == 0;
                 if (taken)
@@ -925,7 +1161,8 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         }
         first = false;
         ++steps;
-        if (stopOnSelfBranch && (last.taken || last.isCall) && last.next == last.pc) {
+        if (stopOnSelfBranch && (last.taken || last.isCall) && last.next == last.pc &&
+            !selfBranchMayEnd(last.pc, static_cast<uint8_t>(cpu.ccr), cpu.ix, cpu.iy)) {
             stopFlag = true;
             reason = StopReason::SelfBranch;
             break;
@@ -1010,7 +1247,8 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
         }
         firstStep = false;
         ++steps;
-        if (stopOnSelfBranch && (lastStep_.taken || lastStep_.isCall) && lastStep_.next == pc) {
+        if (stopOnSelfBranch && (lastStep_.taken || lastStep_.isCall) && lastStep_.next == pc &&
+            !selfBranchMayEnd(pc, link_.regs.CCR, link_.regs.IX, link_.regs.IY)) {
             stopFlag = true;
             reason = StopReason::SelfBranch;
             break;

@@ -37,6 +37,19 @@
 // the board, whose slot holds four bytes: it changes no register, so the
 // step is PC + 5; and a loop stops (StopReason::Refused) instead of spinning
 // when a step cannot be done at all.
+//
+// With the simulator target's on-chip peripherals on, each step first gives
+// the peripherals their turn (one compare in the common case, see OnChip):
+// the highest-priority pending interrupt that the CCR lets in enters as the
+// CPU does it (nine bytes stacked, I set, X too for XIRQ, PC from the
+// vector, the entry's cycles counted) and that is the step. SWI, WAI, STOP,
+// TAP and the illegal opcodes (TEST included) are done here too: SWI and the
+// illegal-opcode trap stack and enter through $FFF6 and $FFF8; WAI stacks
+// and waits, each step then moving the clock to the next peripheral event
+// until an interrupt enters without stacking again; STOP (S clear) halts
+// until IRQ or XIRQ (XIRQ with X set resumes after STOP); TAP and RTI may
+// clear X but never set it. The peripherals' clock advances with the clock
+// counter's cycles. With them off, nothing of this runs.
 #pragma once
 
 #include "code/CodeWindow.h"
@@ -233,6 +246,13 @@ private:
         explicit LinkOperandReader(AccessLayer& link) : link_(link) {}
         bool readOperandByte(int32_t address, uint8_t& value) override
         {
+            SimulatorTarget& sim = link_.simulator();
+            if (sim.chipAddress(address & 0xFFFF) && link_.simulatorMode()) [[unlikely]] {
+                // The program's own read of a peripheral register (BRSET,
+                // BRCLR): it counts for the flags' clearing sequences.
+                value = sim.chip().cpuRead(static_cast<uint8_t>(address));
+                return true;
+            }
             link_.InByte(address & 0xFFFF, value);
             return link_.linkReady();
         }
@@ -282,9 +302,11 @@ private:
 
     const CodeWindow& refillCodeWindow(int32_t pc);
     // The cycles of the instruction at pc, on the counter and the profile.
+    // The peripherals' clock follows.
     void addCycles(int32_t pc, uint32_t cycles)
     {
         clockCounter += cycles;
+        chip_.advance(cycles);
         if (profile.enabled()) [[unlikely]]
             profile.count(pc, cycles);
     }
@@ -313,7 +335,20 @@ private:
     void writeSP();
     bool haltsAt(int32_t pc);
 
+    // The peripherals' turn before the instruction at PC: true when an
+    // interrupt entry, a trap, a wait or a stop took the instruction's
+    // place (ok then tells whether the link stayed ready).
+    [[gnu::noinline]] bool serviceChip(bool& ok);
+    bool trapInstruction(bool& ok);
+    void enterInterrupt(int32_t pc, uint16_t vector, bool setX, bool stack, int32_t returnPC, uint32_t cycles);
+    // A stopped or waiting CPU that nothing can ever wake (headless stop).
+    bool chipCannotResume(uint8_t ccr);
+    // Whether a branch to itself at pc can still end (an interrupt may
+    // enter, or the register it tests may change).
+    bool selfBranchMayEnd(int32_t pc, uint8_t ccr, int32_t ix, int32_t iy);
+
     AccessLayer& link_;
+    OnChip& chip_;
     BreakpointTable& breakpoints_;
     LinkOperandReader operandReader_;
     CodeWindow window_;

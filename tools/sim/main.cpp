@@ -3,6 +3,7 @@
 // printHelp() below is the user's description of every option, the number
 // notation, the input and output, and the exit statuses; keep it current.
 #include "StreamIoUnit.h"
+#include "StreamSerial.h"
 
 #include "code/Decoder.h"
 #include "link/AccessLayer.h"
@@ -33,7 +34,7 @@ public:
 
 constexpr const char* usageLine =
     "usage: zelk-sim [--max-steps N] [--break ADDR]... [--pc ADDR] [--trace]\n"
-    "                [--disasm START-END] PROGRAM.s19\n";
+    "                [--no-peripherals] [--disasm START-END] PROGRAM.s19\n";
 
 // Bad usage: the problem and the short usage on stderr, exit status 2.
 int usage(const char* problem)
@@ -62,6 +63,9 @@ void printHelp()
         "  --pc ADDR            start at ADDR instead of the reset vector\n"
         "  --trace              before each instruction, print its address, the\n"
         "                       registers and the instruction on stderr\n"
+        "  --no-peripherals     no on-chip peripherals and no interrupts: $1000-$103F\n"
+        "                       is plain memory, SWI, WAI and undefined opcodes do\n"
+        "                       nothing, as in the IDE with the option off\n"
         "  --disasm START-END   print the instructions from START to END instead of\n"
         "                       running (address, bytes, length, text; tab-separated)\n"
         "  -h, --help           show this text\n"
@@ -74,10 +78,17 @@ void printHelp()
         "Quote a \"$\" from the shell: --pc '$8000', not --pc $8000 or --pc 8000.\n"
         "\n"
         "The program's read of $6001 takes the next byte of stdin ($6000 reads 1\n"
-        "while one is waiting); its write of $6003 goes to stdout, which carries\n"
-        "nothing else. The run stops at a breakpoint, at a branch, jump or call to\n"
-        "itself, before WAI or before STOP with the S bit clear, or at the step\n"
-        "limit; the reason, the registers and the clock counter go to stderr.\n"
+        "while one is waiting); its write of $6003 goes to stdout. The on-chip\n"
+        "peripherals are simulated (timer, output compares, real-time interrupt,\n"
+        "pulse accumulator, SCI, A/D, ports, COP) with their interrupts: what the\n"
+        "SCI transmits goes to stdout too, and its receiver takes stdin's bytes,\n"
+        "one per character time, each after the program took the one before.\n"
+        "The run stops at a breakpoint, at the step limit, at a branch, jump or\n"
+        "call to itself, before WAI, or before STOP with the S bit clear; with the\n"
+        "peripherals, a branch to itself or a WAI goes on while an enabled\n"
+        "interrupt can still come (or the register the branch tests can still\n"
+        "change; serial input ends at the end of stdin). The reason, the\n"
+        "registers and the clock counter go to stderr.\n"
         "\n"
         "Exit status:\n"
         "  0  the run stopped as above, or --disasm printed\n"
@@ -156,6 +167,7 @@ int main(int argc, char** argv)
     std::vector<int32_t> breaks;
     int32_t startPC = -1;
     bool trace = false;
+    bool peripherals = true;
     int32_t disasmStart = -1, disasmEnd = -1;
     std::string program;
 
@@ -195,6 +207,8 @@ int main(int argc, char** argv)
                 return usage(nullptr);
         } else if (arg == "--trace") {
             trace = true;
+        } else if (arg == "--no-peripherals") {
+            peripherals = false;
         } else if (arg == "--disasm") {
             const char* v = value("--disasm");
             if (!v)
@@ -248,6 +262,14 @@ int main(int argc, char** argv)
     StreamIoUnit io(link.simulator(), stdin, stdout);
     link.setIoUnit(&io);
     link.setIoActive(true);
+    // Unbuffered input: the serial line looks at the descriptor to see
+    // whether a byte is there, so nothing may wait in a buffer instead.
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
+    StreamSerial serial(stdin, stdout);
+    if (peripherals) {
+        link.simulator().setPeripherals(true);
+        link.simulator().chip().setHost(&serial);
+    }
     link.InCPU();
     if (startPC >= 0)
         link.regs.PC = startPC;
@@ -277,6 +299,9 @@ int main(int argc, char** argv)
     }
 
     const StopReason reason = control.Play(options);
+    // A character the program wrote but the transmitter had not started.
+    for (uint8_t byte; link.simulator().chip().takeUnsentByte(byte);)
+        std::fputc(byte, stdout);
     std::fflush(stdout);
     std::fprintf(stderr, "zelk-sim: %s at $%s\n", reasonText(reason), HexPad(link.regs.PC, 4).c_str());
     std::fprintf(stderr, "PC=%s %s  %s\n", HexPad(link.regs.PC, 4).c_str(), registerText(link.regs).c_str(),
