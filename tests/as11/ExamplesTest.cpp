@@ -25,7 +25,8 @@ TEST(Examples, TheExpectedProgramsExist)
     std::vector<std::string> names;
     for (const auto& p : examples())
         names.push_back(p.filename().string());
-    for (const char* want : {"leds.asm", "delay.asm", "table.asm", "stack.asm", "muldiv.asm", "sci_echo.asm"})
+    for (const char* want : {"leds.asm", "delay.asm", "table.asm", "stack.asm", "muldiv.asm", "sci_echo.asm",
+                            "timer_blink.asm", "adc_read.asm"})
         EXPECT_NE(std::find(names.begin(), names.end(), want), names.end()) << want;
 }
 

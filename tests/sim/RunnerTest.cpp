@@ -416,5 +416,98 @@ TEST_F(RunnerTest, EveryExampleAssemblesAndRuns)
     EXPECT_GT(examples, 0);
 }
 
-} // namespace
+// The peripheral examples run headless with the output the user sees in
+// the IDE: the LEDs' bytes, the SCI's characters.
+TEST_F(RunnerTest, PeripheralExamplesGiveTheirOutput)
+{
+    struct Case {
+        const char* example;
+        const char* options;
+        const char* input;
+        std::string out;
+        const char* stop;
+        uint32_t minClock;  // E cycles the program must take at least
+    } cases[] = {
+        {"timer_blink", "", "", std::string("\xFF\x00\xFF\x00\xFF\x00\xFF\x00", 8), "branch to itself", 8 * 20000},
+        {"adc_read", "--analog 0='$12' --analog 1=52 --analog 3=255 ", "", "12 34 00 FF\r\n", "branch to itself",
+         13 * 2080},
+        {"sci_echo", "", "hi!", "HC11 echo ready\r\nHI!", "branch to itself", 16 * 2080},
+        {"timer_blink", "--no-peripherals ", "", "", "WAI or STOP", 0},
+    };
+    for (const Case& c : cases) {
+        std::ifstream in(fs::path(EXAMPLES_DIR) / (std::string(c.example) + ".asm"), std::ios::binary);
+        std::ostringstream source;
+        source << in.rdbuf();
+        const std::string file = assemble(dir, c.example, source.str());
+        const RunResult r = run(std::string(c.options) + quoted(file), c.input);
+        EXPECT_EQ(r.status, 0) << c.example << ": " << r.err;
+        EXPECT_EQ(r.out, c.out) << c.example;
+        EXPECT_NE(r.err.find(c.stop), std::string::npos) << c.example << ": " << r.err;
+        const size_t at = r.err.find("Clock= ");
+        ASSERT_NE(at, std::string::npos) << r.err;
+        EXPECT_GE(std::stoul(r.err.substr(at + 7, 8)), c.minClock) << c.example;
+    }
+}
+
 #endif
+
+// Interrupts headless: a timer overflow routine prints a character per
+// overflow; the main program waits in WAI for five of them.
+TEST_F(RunnerTest, InterruptDrivenProgramRunsHeadless)
+{
+    const std::vector<unsigned> main = {
+        0x8E, 0x00, 0xFF,        // C000 LDS #$00FF
+        0x86, 0x05, 0x97, 0x10,  // LDAA #5; STAA $10
+        0x86, 0x80, 0xB7, 0x10, 0x24,  // LDAA #$80; STAA TMSK2 (TOI)
+        0x0E,                    // CLI
+        0x3E,                    // C00D WAI
+        0x7D, 0x00, 0x10,        // TST $10
+        0x26, 0xFA,              // BNE C00D
+        0x0F, 0x20, 0xFE,        // SEI; BRA *
+    };
+    const std::vector<unsigned> routine = {
+        0x86, 0x2A, 0xB7, 0x60, 0x03,  // D000 LDAA #'*'; STAA $6003
+        0x86, 0x80, 0xB7, 0x10, 0x25,  // LDAA #$80; STAA TFLG2
+        0x7A, 0x00, 0x10,              // DEC $10
+        0x3B,                          // RTI
+    };
+    const std::string image = "S00600004844521B\n" + s1(0xC000, main) + s1(0xD000, routine) +
+                              s1(0xFFDE, {0xD0, 0x00}) + s1(0xFFFE, {0xC0, 0x00}) + "S9030000FC\n";
+    const std::string file = write("tick.s19", image);
+    RunResult r = run(quoted(file));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "*****");
+    EXPECT_NE(r.err.find("branch to itself at $C014"), std::string::npos) << r.err;
+    // Without the peripherals WAI ends the run before any interrupt.
+    r = run("--no-peripherals " + quoted(file));
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("WAI or STOP at $C00D"), std::string::npos) << r.err;
+}
+
+TEST_F(RunnerTest, SwiTrapsThroughItsVectorUnlessPeripheralsAreOff)
+{
+    // SWI; the SWI routine prints 'S' and loops.
+    const std::string image = "S00600004844521B\n" + s1(0xC000, {0x8E, 0x00, 0xFF, 0x3F, 0x20, 0xFE}) +
+                              s1(0xD000, {0x86, 0x53, 0xB7, 0x60, 0x03, 0x20, 0xFE}) + s1(0xFFF6, {0xD0, 0x00}) +
+                              s1(0xFFFE, {0xC0, 0x00}) + "S9030000FC\n";
+    const std::string file = write("swi.s19", image);
+    RunResult r = run(quoted(file));
+    EXPECT_EQ(r.out, "S");
+    EXPECT_NE(r.err.find("SP=00F6"), std::string::npos) << r.err;
+    r = run("--no-peripherals " + quoted(file));
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("branch to itself at $C004"), std::string::npos) << r.err;
+}
+
+TEST_F(RunnerTest, BadAnalogValuesAreRefused)
+{
+    const std::string file = write("abc.s19", program(abc));
+    for (const char* bad : {"8=1", "0=256", "x=1", "3", "-1=4"}) {
+        const RunResult r = run(std::string("--analog ") + bad + " " + quoted(file));
+        EXPECT_EQ(r.status, 2) << bad;
+        EXPECT_NE(r.err.find("--analog"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "") << "nothing ran";
+    }
+}
+
+} // namespace

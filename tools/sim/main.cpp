@@ -34,7 +34,8 @@ public:
 
 constexpr const char* usageLine =
     "usage: zelk-sim [--max-steps N] [--break ADDR]... [--pc ADDR] [--trace]\n"
-    "                [--no-peripherals] [--disasm START-END] PROGRAM.s19\n";
+    "                [--no-peripherals] [--analog CH=VALUE]... [--disasm START-END]\n"
+    "                PROGRAM.s19\n";
 
 // Bad usage: the problem and the short usage on stderr, exit status 2.
 int usage(const char* problem)
@@ -66,6 +67,8 @@ void printHelp()
         "  --no-peripherals     no on-chip peripherals and no interrupts: $1000-$103F\n"
         "                       is plain memory, SWI, WAI and undefined opcodes do\n"
         "                       nothing, as in the IDE with the option off\n"
+        "  --analog CH=VALUE    the A/D converter's input CH (0-7, pin PE0-PE7)\n"
+        "                       reads VALUE (0-255); give it again for more\n"
         "  --disasm START-END   print the instructions from START to END instead of\n"
         "                       running (address, bytes, length, text; tab-separated)\n"
         "  -h, --help           show this text\n"
@@ -168,6 +171,7 @@ int main(int argc, char** argv)
     int32_t startPC = -1;
     bool trace = false;
     bool peripherals = true;
+    std::vector<std::pair<int, int>> analog;
     int32_t disasmStart = -1, disasmEnd = -1;
     std::string program;
 
@@ -209,6 +213,17 @@ int main(int argc, char** argv)
             trace = true;
         } else if (arg == "--no-peripherals") {
             peripherals = false;
+        } else if (arg == "--analog") {
+            const char* v = value("--analog");
+            if (!v)
+                return usage(nullptr);
+            const std::string pair = v;
+            const size_t eq = pair.find('=');
+            const int32_t channel = eq == std::string::npos ? -1 : ParseNumber(pair.substr(0, eq), false);
+            const int32_t level = eq == std::string::npos ? -1 : ParseNumber(pair.substr(eq + 1), false);
+            if (channel < 0 || channel > 7 || level < 0 || level > 255)
+                return usage("--analog: expected CH=VALUE with CH 0-7 and VALUE 0-255");
+            analog.emplace_back(channel, level);
         } else if (arg == "--disasm") {
             const char* v = value("--disasm");
             if (!v)
@@ -269,6 +284,10 @@ int main(int argc, char** argv)
     if (peripherals) {
         link.simulator().setPeripherals(true);
         link.simulator().chip().setHost(&serial);
+        for (const auto& [channel, level] : analog)
+            link.simulator().chip().setAnalog(channel, static_cast<uint8_t>(level));
+    } else if (!analog.empty()) {
+        std::fprintf(stderr, "zelk-sim: warning: --analog has no effect with --no-peripherals\n");
     }
     link.InCPU();
     if (startPC >= 0)

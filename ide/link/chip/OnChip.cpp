@@ -71,7 +71,7 @@ void OnChip::reset()
     for (uint64_t& t : s.at)
         t = Never;
     uint8_t* r = s.reg;
-    for (uint8_t oc = TOC1; oc <= TI4O5; ++oc)
+    for (uint8_t oc = TOC1; oc <= TI4O5 + 1; ++oc)
         r[oc] = 0xFF;  // the compare registers reset to $FFFF
     r[PIOC] = 0x03;
     r[SCSR] = TDRE | TC;
@@ -223,8 +223,12 @@ void OnChip::fire(int event)
             s.rdr = s.rxByte;
             s.reg[SCSR] |= RDRF;
         }
-        if (!s.rxPaced)
+        if (!s.rxPaced) {
+            // The next character follows right behind this one.
             askReceiver(false);
+            if (s.rxBusy)
+                s.at[event] = t + charCycles();
+        }
         break;
     case OnChipState::AdDone:
         convert();
