@@ -71,6 +71,7 @@ constexpr MenuItemDef kMenus[] = {
     check("mnuViewRegOther", "&Other", false, 34, false, 2),
     check("mnuViewRegPIA", "&PIA Registers", false, 35),
     check("mnuViewIOunit", "&IO unit", false, 0),
+    check("mnuViewPins", "On-chip pi&ns", false, 0),
     bar("mnuViewBar1"),
     check("mnuViewMemory", "&Memory Window", false, 36),
     check("mnuViewWatch", "&Watch Window", false, 37),

@@ -135,6 +135,7 @@ TwipsRect defaultPlacementTwips(const QString& p, double w, double h)
     if (p == "Stack") return {x, 2450, 2600, h - 2450};
     if (p == "Watch") return {x + 2600, 0, 2600, 2450};
     if (p == "Label") return {x + 2600, 2450, 2600, h - 2450};
+    if (p == "Pins") return {2600, 0, 6600, 4300};
     if (p == "Serial") return {0.1 * w, 0.1 * h, 0.8 * w, 0.8 * h};
     // The memory window's grid is 36 columns wide: about 9000 twips shows it all.
     if (p == "Memory") return {0, 0, 9300, 4800};
@@ -171,6 +172,7 @@ AppSettings SettingsStore::load()
     a.historySteps = readInt(s, kSettings + "HistorySteps", d.historySteps, 0, 10000000);
     a.eClockHz = readInt(s, kSettings + "EClock", d.eClockHz, 1000, 8000000);
     a.speedPercent = readInt(s, kSettings + "SpeedPercent", d.speedPercent, 0, 100000);
+    a.simulatePeripherals = readBool(s, kSettings + "SimulatePeripherals", d.simulatePeripherals);
     return a;
 }
 
@@ -191,6 +193,7 @@ void SettingsStore::save(const AppSettings& a)
     s.setValue(kSettings + "HistorySteps", QString::number(a.historySteps));
     s.setValue(kSettings + "EClock", QString::number(a.eClockHz));
     s.setValue(kSettings + "SpeedPercent", QString::number(a.speedPercent));
+    s.setValue(kSettings + "SimulatePeripherals", QString::number(a.simulatePeripherals ? 1 : 0));
 }
 
 Placement SettingsStore::placement(const QString& prefix, const QRect& def, WindowState defState)

@@ -58,6 +58,10 @@ struct AppSettings {
     int eClockHz = 2000000;
     // "SpeedPercent": Play paced to this percentage of the E clock (0 = full speed).
     int speedPercent = 0;
+    // "SimulatePeripherals": the simulator models the on-chip peripherals
+    // (timer, SCI, A/D, ports, interrupts) at $1000-$103F; off, that block
+    // is plain memory.
+    bool simulatePeripherals = true;
     bool operator==(const AppSettings&) const = default;
 };
 

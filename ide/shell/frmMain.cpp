@@ -83,10 +83,17 @@ const char* const kFrozenViewItems[] = {
 };
 
 // The register-block items that the target mode switches (with IO unit).
+// In simulator mode the first seven show the on-chip peripherals while they
+// are simulated; the PIA is the board's only.
 const char* const kBoardOnlyItems[] = {
     "mnuViewRegPorts", "mnuViewRegTimer", "mnuViewRegPulseAcc", "mnuViewRegSCI",
     "mnuViewRegSPI", "mnuViewRegAD", "mnuViewRegOther", "mnuViewRegPIA",
 };
+
+const char* const kNoBoardPins =
+    "The board's pins are its own: the On-chip pins window drives the simulator's.";
+const char* const kNoPeripheralPins =
+    "Switch on \"Simulate on-chip peripherals\" in Options to drive the pins.";
 
 // Run menu commands that must not start while a Play or Animate loop runs
 // (the loop lets window messages run, so their shortcuts would arrive).
@@ -256,6 +263,7 @@ void frmMain::buildMenus()
         items_.insert(name, a);
     }
     connect(menus_.value("mnuWindow"), &QMenu::aboutToShow, this, &frmMain::updateWindowMenu);
+    menus_.value("mnuView")->setToolTipsVisible(true);
     cpuItem_ = items_.value("mnuViewRegCPU");
 }
 
@@ -385,7 +393,14 @@ void frmMain::connectCommands()
         if (DebugView* d = view("mnuViewDisassembler"))
             d->Redraw();
     });
-    c.insert("mnuDebugGetResVec", [this] { run_->GetResetVector(); });
+    c.insert("mnuDebugGetResVec", [this] {
+        // The simulated chip comes out of reset with the program.
+        if (access_->simulatorMode() && access_->simulator().peripherals()) {
+            access_->simulator().chip().reset();
+            emit peripheralsReset();
+        }
+        run_->GetResetVector();
+    });
     c.insert("mnuDebugResetCounter", [this] { run_->ResetCounter(); });
     c.insert("mnuDebugGoToPCAddress", [this] { GoToPCAddress(); });
     c.insert("mnuDebugRefresh", [this] {
@@ -719,6 +734,29 @@ void frmMain::restoreSettings()
 
     access_->setMode(settings_.simEnabled ? TargetMode::Simulator : TargetMode::Board);
     applyRunSettings();
+    applyPeripheralSetting();
+}
+
+void frmMain::applyPeripheralSetting()
+{
+    SimulatorTarget& sim = access_->simulator();
+    // Switching on resets the model: only a change of the setting does it.
+    if (sim.peripherals() != settings_.simulatePeripherals) {
+        sim.setPeripherals(settings_.simulatePeripherals);
+        emit peripheralsReset();
+    }
+    updatePinsItem();
+}
+
+void frmMain::updatePinsItem()
+{
+    QAction* pins = items_.value("mnuViewPins");
+    if (!pins)
+        return;
+    const bool sim = access_->simulatorMode();
+    const bool on = sim && access_->simulator().peripherals();
+    pins->setEnabled(on);
+    pins->setToolTip(on ? QString() : QString::fromLatin1(sim ? kNoPeripheralPins : kNoBoardPins));
 }
 
 void frmMain::saveSettings()
@@ -749,6 +787,7 @@ void frmMain::forceSimulator()
     settings_.simEnabled = true;
     access_->setMode(TargetMode::Simulator);
     BoardStatus();
+    updatePinsItem();
     if (!ViewRegistry::byMenuItem(QStringLiteral("mnuViewDisassembler")))
         Menus();
 }
@@ -761,6 +800,7 @@ void frmMain::forceBoard()
     access_->setMode(TargetMode::Board);
     access_->setLinkReady(comm_->isOpen());
     BoardStatus();
+    updatePinsItem();
     if (!ViewRegistry::byMenuItem(QStringLiteral("mnuViewDisassembler")))
         Menus();
 }
@@ -831,9 +871,13 @@ void frmMain::applyModeToViewMenu()
 {
     modeApplied_ = true;
     const bool sim = settings_.simEnabled;
+    // The simulated chip's register block is there to look at while it is
+    // simulated; the PIA never is.
+    const bool chip = sim && access_->simulator().peripherals();
     for (const char* n : kBoardOnlyItems)
-        items_.value(n)->setEnabled(!sim);
+        items_.value(n)->setEnabled(!sim || (chip && QLatin1String(n) != QLatin1String("mnuViewRegPIA")));
     items_.value("mnuViewIOunit")->setEnabled(sim);
+    updatePinsItem();
 }
 
 void frmMain::mnuViewOptionsClick()
@@ -847,10 +891,12 @@ void frmMain::mnuViewOptionsClick()
         settings_.historySteps = a.historySteps;
         settings_.eClockHz = a.eClockHz;
         settings_.speedPercent = a.speedPercent;
+        settings_.simulatePeripherals = a.simulatePeripherals;
         applyRunSettings();
         storedSimEnabled_ = a.simEnabled;
         forceSimulator_ = false;
         access_->setMode(a.simEnabled ? TargetMode::Simulator : TargetMode::Board);
+        applyPeripheralSetting();
         const QFont editorFont = toQFont(settings_.screenFont);
         for (QMdiSubWindow* e : editors())
             e->widget()->setFont(editorFont);
@@ -1025,6 +1071,7 @@ void frmMain::ThawDisplay()
     items_.value("mnuViewIOunit")->setEnabled(access_->simulatorMode());
     if (modeApplied_)
         applyModeToViewMenu();
+    updatePinsItem();
     for (const char* n : kFrozenWindows)
         if (QWidget* w = isShown(n) ? viewWidget(n) : nullptr)
             w->setEnabled(true);

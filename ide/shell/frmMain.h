@@ -127,6 +127,11 @@ public:
     void reopenPort();
     // Applies the target mode to the View menu (after the Options dialog).
     void applyModeToViewMenu();
+    // Applies "SimulatePeripherals" to the simulator target (start-up, OK in
+    // Options): on, the on-chip peripherals are simulated; off, the
+    // register block is plain memory. Only a change switches (and so resets)
+    // the model.
+    void applyPeripheralSetting();
     // Loads an S-record file into the simulator's image; PC from the reset vector.
     bool loadS19(const QString& path);
     // Opens a source file (editor, when one is registered) or its .s19 sibling.
@@ -191,6 +196,9 @@ signals:
     void programCounterShown();
     // A breakpoint was set or cleared by a window: the others show it.
     void breakpointsChanged();
+    // The simulated on-chip peripherals were reset or switched (the reset
+    // command, the Options): the pins window and the SCI line start afresh.
+    void peripheralsReset();
 
 public:
     // Shows the window in the stored state (maximized by default).
@@ -245,6 +253,9 @@ private:
     void reportStop();
     // Applies the history, E-clock and pace settings to run control.
     void applyRunSettings();
+    // The On-chip pins item: enabled in simulator mode with the peripherals
+    // simulated, else disabled with the reason as its tooltip.
+    void updatePinsItem();
     QTimer* sayTimer_ = nullptr;
     QSerialPort* comm_ = nullptr;
     QTimer* tmrComm_ = nullptr;

@@ -136,8 +136,13 @@ frmOptions::frmOptions(const AppSettings& current, QWidget* parent)
     spHistory_->setSuffix(QStringLiteral(" steps"));
     spHistory_->setSpecialValueText(QStringLiteral("Off"));
     spHistory_->setGroupSeparatorShown(true);
+    chSimPeripherals_ = new QCheckBox(QStringLiteral("Simulate on-chip peripherals"));
+    chSimPeripherals_->setObjectName(QStringLiteral("chSimPeripherals"));
+    chSimPeripherals_->setToolTip(QStringLiteral("Timer, SCI, A/D converter, ports and interrupts at $1000-$103F; "
+                                                 "off, the register block is plain memory"));
     auto* simBox = new QGroupBox(QStringLiteral("Simulator"));
     auto* sim = new QFormLayout(simBox);
+    sim->addRow(chSimPeripherals_);
     sim->addRow(QStringLiteral("Play speed:"), cbSpeed_);
     sim->addRow(QStringLiteral("E clock:"), spEClock_);
     sim->addRow(QStringLiteral("Step Back history:"), spHistory_);
@@ -178,6 +183,7 @@ frmOptions::frmOptions(const AppSettings& current, QWidget* parent)
     cbSpeed_->setCurrentIndex(speed);
     spEClock_->setValue(work_.eClockHz);
     spHistory_->setValue(work_.historySteps);
+    chSimPeripherals_->setChecked(work_.simulatePeripherals);
     showDevice();
 
     connect(cbComPort_, &QComboBox::currentIndexChanged, this, [this] { showDevice(); });
@@ -201,6 +207,7 @@ AppSettings frmOptions::result() const
     a.speedPercent = cbSpeed_->currentData().toInt();
     a.eClockHz = spEClock_->value();
     a.historySteps = spHistory_->value();
+    a.simulatePeripherals = chSimPeripherals_->isChecked();
     return a;
 }
 

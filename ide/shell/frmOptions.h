@@ -48,6 +48,7 @@ private:
     QComboBox* cbDevice_;
     QLineEdit* txtDevice_;  // cbDevice_'s edit field
     QCheckBox* chSimEnabled_;
+    QCheckBox* chSimPeripherals_;
     QComboBox* cbSpeed_;
     QSpinBox* spEClock_;
     QSpinBox* spHistory_;

@@ -26,7 +26,7 @@ TEST(Examples, TheExpectedProgramsExist)
     for (const auto& p : examples())
         names.push_back(p.filename().string());
     for (const char* want : {"leds.asm", "delay.asm", "table.asm", "stack.asm", "muldiv.asm", "sci_echo.asm",
-                            "timer_blink.asm", "adc_read.asm"})
+                            "timer_blink.asm", "adc_read.asm", "sci_irq.asm"})
         EXPECT_NE(std::find(names.begin(), names.end(), want), names.end()) << want;
 }
 

@@ -41,7 +41,8 @@ class DebugAidsTest : public QObject {
 private slots:
     void stepBackRestoresAndShowsThePast()
     {
-        ShellFixture f;
+        // $1000 is plain memory here: the store is undone like any other.
+        ShellFixture f({{"Settings/SimulatePeripherals", "0"}});
         frmMain& m = f.start();
         putStoreLoop(f);
         for (int i = 0; i < 3; ++i)

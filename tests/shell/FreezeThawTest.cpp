@@ -184,7 +184,8 @@ private slots:
 
     void refreshRunAsksTheWindowsInOrder()
     {
-        ShellFixture f;
+        // The register block as plain memory, written straight into the image.
+        ShellFixture f({{"Settings/SimulatePeripherals", "0"}});
         frmMain& m = f.start();
         for (const char* n : {"mnuViewRegPIA", "mnuViewRegTimer", "mnuViewWatch", "mnuViewStack",
                               "mnuViewRegAD", "mnuViewRegCPU", "mnuViewMemory"})

@@ -76,6 +76,7 @@ const Row kExpected[] = {
     {"mnuViewRegOther", "&Other", "", true, 2},
     {"mnuViewRegPIA", "&PIA Registers", "", true, 1},
     {"mnuViewIOunit", "&IO unit", "", true, 1},
+    {"mnuViewPins", "On-chip pi&ns", "", false, 1},  // the simulator's pins only
     {"mnuViewBar1", "-", "", true, 1},
     {"mnuViewMemory", "&Memory Window", "", true, 1},
     {"mnuViewWatch", "&Watch Window", "", true, 1},

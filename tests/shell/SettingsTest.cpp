@@ -57,6 +57,7 @@ private slots:
         QCOMPARE(a.screenFont, (FontRecord{"Fixedsys", 9, false, false}));
         QCOMPARE(a.printFont, (FontRecord{"Courier New", 8, false, false}));
         QVERIFY(!a.simEnabled);
+        QVERIFY(a.simulatePeripherals);
     }
 
     void roundTripKeepsEveryValueAndWritesTheStoreTexts()
@@ -73,6 +74,7 @@ private slots:
         a.screenFont = {"DejaVu Sans Mono", 11.5, true, false};
         a.printFont = {"Liberation Mono", 7, false, true};
         a.simEnabled = true;
+        a.simulatePeripherals = false;
         f.store->save(a);
         f.qs->sync();
         QSettings again(f.dir.filePath("zelk.ini"), QSettings::IniFormat);
@@ -82,6 +84,7 @@ private slots:
         QCOMPARE(again.value("Settings/IncludeSym").toString(), QStringLiteral("True"));
         QCOMPARE(again.value("Settings/COMPort").toString(), QStringLiteral("4"));
         QCOMPARE(again.value("Settings/SimEnabled").toString(), QStringLiteral("1"));
+        QCOMPARE(again.value("Settings/SimulatePeripherals").toString(), QStringLiteral("0"));
         QCOMPARE(again.value("Settings/ScreenFontSize").toString(), QStringLiteral("11.5"));
     }
 
@@ -97,6 +100,7 @@ private slots:
         QTest::newRow("size huge") << "Settings/PrintFontSize" << "1e9";
         QTest::newRow("size nan") << "Settings/ScreenFontSize" << "nan";
         QTest::newRow("sim") << "Settings/SimEnabled" << "7";
+        QTest::newRow("peripherals") << "Settings/SimulatePeripherals" << "on";
         QTest::newRow("empty font name") << "Settings/ScreenFontName" << "";
     }
     void corruptValuesFallBackToDefaults()
@@ -355,7 +359,8 @@ private slots:
 
     void optionsOkAppliesTheModeAndReopensThePort()
     {
-        ShellFixture f;
+        // Without the simulated peripherals: the register block is the board's.
+        ShellFixture f({{"Settings/SimulatePeripherals", "0"}});
         frmMain& m = f.start(false);
         // Until the dialog has closed once, every register item and IO unit is on.
         QVERIFY(m.menuItem("mnuViewIOunit")->isEnabled());
@@ -383,6 +388,88 @@ private slots:
         m.runCommand("mnuViewOptions");
         QVERIFY(m.settings().simEnabled);
         QVERIFY(!m.menuItem("mnuViewRegTimer")->isEnabled());
+    }
+
+    void peripheralSettingSwitchesTheSimulatorAndTheViewMenu()
+    {
+        {
+            // Stored off: the register block is plain memory from the start.
+            ShellFixture f({{"Settings/SimulatePeripherals", "0"}});
+            frmMain& m = f.start();
+            QVERIFY(!m.access().simulator().peripherals());
+            m.access().OutByte(0x102B, 0x31);
+            QCOMPARE(m.access().image()[0x102B], uint8_t(0x31));
+            QVERIFY(!m.menuItem("mnuViewPins")->isEnabled());
+            QVERIFY(!m.menuItem("mnuViewPins")->toolTip().isEmpty());
+        }
+        ShellFixture f;
+        frmMain& m = f.start(false);
+        QVERIFY2(m.access().simulator().peripherals(), "on by default");
+        QVERIFY2(!m.menuItem("mnuViewPins")->isEnabled(), "board mode");
+        QVERIFY(m.menuItem("mnuViewPins")->toolTip().contains("board"));
+        auto options = [&](bool sim, bool peripherals) {
+            QTimer::singleShot(0, [&, sim, peripherals] {
+                auto* dlg = m.findChild<frmOptions*>("frmOptions");
+                QVERIFY(dlg);
+                auto* box = dlg->findChild<QCheckBox*>("chSimPeripherals");
+                QVERIFY(box);
+                QCOMPARE(box->text(), QStringLiteral("Simulate on-chip peripherals"));
+                QCOMPARE(box->isChecked(), m.settings().simulatePeripherals);
+                dlg->findChild<QCheckBox*>("chSimEnabled")->setChecked(sim);
+                box->setChecked(peripherals);
+                dlg->findChild<QPushButton*>("cmdOK")->click();
+            });
+            m.runCommand("mnuViewOptions");
+        };
+        options(true, true);
+        QVERIFY(m.access().simulator().peripherals());
+        // The simulated chip's windows are there to open; the PIA is the board's.
+        for (const char* n : {"mnuViewRegPorts", "mnuViewRegTimer", "mnuViewRegSCI", "mnuViewRegAD",
+                              "mnuViewRegOther", "mnuViewPins"})
+            QVERIFY2(m.menuItem(n)->isEnabled(), n);
+        QVERIFY(!m.menuItem("mnuViewRegPIA")->isEnabled());
+        // No reason to give any more (the tooltip falls back to the item's text).
+        QCOMPARE(m.menuItem("mnuViewPins")->toolTip(), QStringLiteral("On-chip pins"));
+        // The views write the chip's registers, not the image beneath.
+        m.access().image()[0x102B] = 0x77;
+        m.access().OutByte(0x102B, 0x31);
+        QCOMPARE(m.access().simulator().chip().peek(0x2B), uint8_t(0x31));
+        QCOMPARE(m.access().image()[0x102B], uint8_t(0x77));
+
+        options(true, false);
+        QVERIFY(!m.settings().simulatePeripherals);
+        QVERIFY(!m.access().simulator().peripherals());
+        QVERIFY(!m.menuItem("mnuViewRegPorts")->isEnabled());
+        QVERIFY(!m.menuItem("mnuViewPins")->isEnabled());
+        QVERIFY(m.menuItem("mnuViewPins")->toolTip().contains("Simulate on-chip peripherals"));
+        // Switched off: the chip's bytes stay as memory.
+        QCOMPARE(m.access().image()[0x102B], uint8_t(0x31));
+        m.access().OutByte(0x102B, 0x22);
+        QCOMPARE(m.access().image()[0x102B], uint8_t(0x22));
+        m.close();
+        QCOMPARE(f.qs->value("Settings/SimulatePeripherals").toString(), QStringLiteral("0"));
+    }
+
+    void resetCommandResetsTheSimulatedChip()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        m.access().image()[0xFFFE] = 0xE0;
+        m.access().image()[0xFFFF] = 0x00;
+        OnChip& chip = m.access().simulator().chip();
+        m.access().OutByte(0x102D, 0x0C);  // SCCR2: TE, RE
+        m.access().OutByte(0x1024, 0x40);  // TMSK2: RTII
+        chip.advance(100000);
+        chip.pulseIrq();
+        QVERIFY(chip.tcnt() != 0);
+        m.runCommand("mnuDebugGetResVec");
+        QCOMPARE(m.access().regs.PC, 0xE000);
+        QCOMPARE(chip.s.now, uint64_t(0));
+        QCOMPARE(chip.tcnt(), uint16_t(0));
+        QCOMPARE(chip.peek(0x2D), uint8_t(0));
+        QCOMPARE(chip.peek(0x24), uint8_t(0));
+        QCOMPARE(chip.pending(0), IrqSource::None);  // the IRQ request went with the reset
+        QVERIFY(chip.enabled());
     }
 
     void styleTexts()

@@ -432,6 +432,10 @@ TEST_F(RunnerTest, PeripheralExamplesGiveTheirOutput)
         {"adc_read", "--analog 0='$12' --analog 1=52 --analog 3=255 ", "", "12 34 00 FF\r\n", "branch to itself",
          13 * 2080},
         {"sci_echo", "", "hi!", "HC11 echo ready\r\nHI!", "branch to itself", 16 * 2080},
+        // The receive interrupt echoes; once the input has ended nothing can
+        // wake the WAI any more.
+        {"sci_irq", "", "hi!", "HC11 interrupt echo ready\r\nHI!", "WAI or STOP", 26 * 2080},
+        {"sci_irq", "", "", "HC11 interrupt echo ready\r\n", "WAI or STOP", 23 * 2080},
         {"timer_blink", "--no-peripherals ", "", "", "WAI or STOP", 0},
     };
     for (const Case& c : cases) {

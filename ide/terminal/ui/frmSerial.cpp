@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSerialPort>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace zelk {
@@ -54,7 +55,49 @@ void buildPopup(frmMain& main)
     });
 }
 
+// The main window's simulated serial line: the SCI's host for the main
+// window's lifetime. Its output goes to the terminal every 50 ms (window
+// messages run during Play and Animate too) and whenever the windows were
+// brought up to date after a step or a run.
+class SimSerialHost : public QObject {
+public:
+    explicit SimSerialHost(frmMain& main) : QObject(&main), line(&main.access().simulator().chip())
+    {
+        setObjectName(QStringLiteral("SimSerialHost"));
+        main.access().simulator().chip().setHost(&line);
+        timer_ = new QTimer(this);
+        timer_->setInterval(50);
+        connect(timer_, &QTimer::timeout, this, [&main] { frmSerial::deliverSimOutput(main); });
+        timer_->start();
+        connect(&main, &frmMain::programCounterShown, this, [&main] { frmSerial::deliverSimOutput(main); });
+        connect(&main, &frmMain::peripheralsReset, this, [this] { line.clear(); });
+    }
+    // The chip goes with the main window's access layer, before this child.
+    SimSerialLine line;
+
+private:
+    QTimer* timer_;
+};
+
 } // namespace
+
+SimSerialLine& frmSerial::simLine(frmMain& main)
+{
+    auto* host = main.findChild<SimSerialHost*>(QStringLiteral("SimSerialHost"), Qt::FindDirectChildrenOnly);
+    if (!host)
+        host = new SimSerialHost(main);
+    return host->line;
+}
+
+void frmSerial::deliverSimOutput(frmMain& main)
+{
+    SimSerialLine& line = simLine(main);
+    if (!line.hasOutput())
+        return;
+    const std::string out = line.takeOutput();
+    if (main.isShown(QStringLiteral("mnuViewSerialTerminal")))
+        emit main.serialTerminalData(QByteArray(out.data(), static_cast<qsizetype>(out.size())));
+}
 
 QMenu* frmSerial::popup(frmMain& main)
 {
@@ -156,6 +199,14 @@ void frmSerial::handleKey(QKeyEvent* e)
         ch = u.isEmpty() ? 0 : static_cast<char32_t>(u.front());
     }
     AccessLayer& link = main_.access();
+    if (link.simulatorMode() && link.simulator().peripherals()) {
+        // The simulated SCI receives what a running board program would.
+        const TerminalKeyAction a = terminalKeyAction(key, ch, true, true);
+        if (!a.send.empty() && simLine(main_).type(a.send.data(), a.send.size()) < a.send.size())
+            main_.say(QStringLiteral("The program has not read the characters typed before: this one is dropped."));
+        e->setAccepted(a.swallow);
+        return;
+    }
     const TerminalKeyAction a = terminalKeyAction(key, ch, !link.simulatorMode(), link.boardRunning);
     if (!a.send.empty() && main_.MSComm().isOpen())
         main_.MSComm().write(reinterpret_cast<const char*>(a.send.data()), static_cast<qint64>(a.send.size()));
@@ -166,5 +217,6 @@ ZELK_REGISTER_VIEW(frmSerial, "mnuViewSerialTerminal", "Serial",
                    [](frmMain& m) -> QWidget* { return new frmSerial(m); });
 
 ZELK_REGISTER_EXTENSION(serialPopup, [](frmMain& m) { buildPopup(m); });
+ZELK_REGISTER_EXTENSION(simSerialHost, [](frmMain& m) { frmSerial::simLine(m); });
 
 } // namespace zelk

@@ -5,9 +5,16 @@
 // the setting "HexTerminal". Received bytes arrive through Display, fed by
 // the board's receive handling. The text logic is TerminalModel's and the
 // key rules are terminalKeyAction's; this window is the Qt side of them.
+//
+// In simulator mode with the on-chip peripherals simulated the terminal is
+// the SCI's far end: the characters the program transmits are shown (taken
+// from the main window's SimSerialLine every 50 ms and after each step or
+// run) and the keys typed go to the SCI receiver, as the same bytes a board
+// program would get.
 #pragma once
 
 #include "shell/DebugView.h"
+#include "terminal/SimSerialLine.h"
 #include "terminal/TerminalKeys.h"
 #include "terminal/TerminalModel.h"
 
@@ -38,6 +45,11 @@ public:
     // with the main window; null before).
     static QMenu* popup(frmMain& main);
     static QAction* popupItem(frmMain& main, const char* name);  // "mnuPopupSerialHex"
+    // The simulated SCI's line of the main window (the chip's host from the
+    // start), and the move of its transmitted characters to the open
+    // terminal (dropped while the terminal is closed).
+    static SimSerialLine& simLine(frmMain& main);
+    static void deliverSimOutput(frmMain& main);
 
     // The bytes a key gives and sends them on the port (what a key press in
     // the text does).

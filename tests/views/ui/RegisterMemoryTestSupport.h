@@ -16,6 +16,17 @@
 #include <cstring>
 
 struct WindowFixture : ShellFixture {
+    // The register block is plain memory unless a test asks for the
+    // simulated peripherals ("Settings/SimulatePeripherals" = "1").
+    explicit WindowFixture(std::initializer_list<std::pair<const char*, const char*>> keys = {})
+        : ShellFixture(keys)
+    {
+        if (!qs->contains("Settings/SimulatePeripherals")) {
+            qs->setValue("Settings/SimulatePeripherals", "0");
+            qs->sync();
+        }
+    }
+
     // Shows the main window in simulator mode.
     zelk::frmMain& start()
     {
