@@ -36,6 +36,9 @@ AnalogSpinBox::AnalogSpinBox(QWidget* parent) : QSpinBox(parent)
 {
     setRange(0, 255);
     setAccelerated(true);
+    // The value counts when typing ends (Enter, leaving the box), not at
+    // every key: "200" must not pass through 2 and 20 on its way.
+    setKeyboardTracking(false);
     setToolTip(QStringLiteral("0-255: decimal, $ hex, % binary or @ octal"));
 }
 
