@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -97,6 +98,14 @@ frmPins::frmPins(frmMain& main, QWidget* parent) : QWidget(parent), main_(main)
         }
     }
     grid->setColumnStretch(9, 1);
+    // Outputs are disabled (the user cannot drive them) but must stay easy
+    // to read: their level is the point of showing them. Dark blue marks
+    // what the chip drives.
+    QPalette driven = ports->palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        driven.setColor(QPalette::Disabled, role, QColor(0x1F, 0x3A, 0x8A));
+    driven.setColor(QPalette::Disabled, QPalette::Base, driven.color(QPalette::Active, QPalette::Base));
+    ports->setPalette(driven);
 
     auto* ad = new QGroupBox(QStringLiteral("A/D Inputs"));
     ad->setObjectName(QStringLiteral("FrameAnalog"));
