@@ -39,6 +39,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+#include <iterator>
+
 namespace zelk {
 
 namespace {
@@ -395,10 +398,7 @@ void frmMain::connectCommands()
     });
     c.insert("mnuDebugGetResVec", [this] {
         // The simulated chip comes out of reset with the program.
-        if (access_->simulatorMode() && access_->simulator().peripherals()) {
-            access_->simulator().chip().reset();
-            emit peripheralsReset();
-        }
+        resetPeripherals();
         run_->GetResetVector();
     });
     c.insert("mnuDebugResetCounter", [this] { run_->ResetCounter(); });
@@ -748,6 +748,22 @@ void frmMain::applyPeripheralSetting()
     updatePinsItem();
 }
 
+void frmMain::resetPeripherals()
+{
+    if (!access_->simulatorMode() || !access_->simulator().peripherals())
+        return;
+    OnChip& chip = access_->simulator().chip();
+    // What lies outside the chip (the levels the user gave its input pins
+    // and analog inputs) stays as it was.
+    const OnChipState before = chip.save();
+    chip.reset();
+    std::copy(std::begin(before.analog), std::end(before.analog), std::begin(chip.s.analog));
+    chip.s.pinA = before.pinA;
+    chip.s.pinC = before.pinC;
+    chip.s.pinD = before.pinD;
+    emit peripheralsReset();
+}
+
 void frmMain::updatePinsItem()
 {
     QAction* pins = items_.value("mnuViewPins");
@@ -921,6 +937,7 @@ bool frmMain::loadS19(const QString& path)
     if (!r.downloadOK)
         return false;
     setPanelText(2, QStringLiteral("Program: ") + QFileInfo(path).fileName());
+    resetPeripherals();  // the program starts from its reset vector, the chip from its reset
     breakpoints_.clear();
     access_->InCPU();
     Refresh();

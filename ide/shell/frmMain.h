@@ -132,6 +132,10 @@ public:
     // register block is plain memory. Only a change switches (and so resets)
     // the model.
     void applyPeripheralSetting();
+    // The simulated chip's reset (the reset command, a download in simulator
+    // mode with the peripherals on; nothing otherwise): registers, timer and
+    // CPU state as after reset, the user's pin levels and analog inputs kept.
+    void resetPeripherals();
     // Loads an S-record file into the simulator's image; PC from the reset vector.
     bool loadS19(const QString& path);
     // Opens a source file (editor, when one is registered) or its .s19 sibling.

@@ -459,6 +459,8 @@ private slots:
         OnChip& chip = m.access().simulator().chip();
         m.access().OutByte(0x102D, 0x0C);  // SCCR2: TE, RE
         m.access().OutByte(0x1024, 0x40);  // TMSK2: RTII
+        chip.setAnalog(2, 0x9C);
+        chip.setPin(ChipPort::A, 0, true);
         chip.advance(100000);
         chip.pulseIrq();
         QVERIFY(chip.tcnt() != 0);
@@ -470,6 +472,19 @@ private slots:
         QCOMPARE(chip.peek(0x24), uint8_t(0));
         QCOMPARE(chip.pending(0), IrqSource::None);  // the IRQ request went with the reset
         QVERIFY(chip.enabled());
+        // The user's levels outside the chip stay.
+        QCOMPARE(chip.analog(2), uint8_t(0x9C));
+        QVERIFY(chip.pin(ChipPort::A, 0));
+        // A download (the program from its reset vector) resets the chip too.
+        m.access().OutByte(0x102D, 0x0C);
+        const QString s19 = f.dir.filePath("p.s19");
+        QFile out(s19);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write("S1050000000000FA\nS105FFFEE0001D\nS9030000FC\n");
+        out.close();
+        QVERIFY(m.loadS19(s19));
+        QCOMPARE(chip.peek(0x2D), uint8_t(0));
+        QCOMPARE(chip.analog(2), uint8_t(0x9C));
     }
 
     void styleTexts()

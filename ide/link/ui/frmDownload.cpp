@@ -138,6 +138,7 @@ void runDownload(frmMain& m, const QString& fileName)
     if (!dlg.result().downloadOK)
         return;
     m.setPanelText(2, QStringLiteral("Program: ") + QFileInfo(fileName).fileName());
+    m.resetPeripherals();  // the program starts from its reset vector, the chip from its reset
     m.breakpoints().clear();
     m.access().InCPU();
     if (m.access().linkReady()) {
