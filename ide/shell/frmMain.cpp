@@ -744,6 +744,9 @@ void frmMain::applyPeripheralSetting()
     if (sim.peripherals() != settings_.simulatePeripherals) {
         sim.setPeripherals(settings_.simulatePeripherals);
         emit peripheralsReset();
+        // Open views show the block as it now is (the chip's or memory).
+        if (access_->simulatorMode() && access_->linkReady())
+            RefreshRun();
     }
     updatePinsItem();
 }
@@ -773,6 +776,9 @@ void frmMain::updatePinsItem()
     const bool on = sim && access_->simulator().peripherals();
     pins->setEnabled(on);
     pins->setToolTip(on ? QString() : QString::fromLatin1(sim ? kNoPeripheralPins : kNoBoardPins));
+    // An open pins window follows the mode (its controls act only while on).
+    if (DebugView* v = isShown(QStringLiteral("mnuViewPins")) ? view(QStringLiteral("mnuViewPins")) : nullptr)
+        v->Redraw();
 }
 
 void frmMain::saveSettings()

@@ -130,11 +130,13 @@ frmPins::frmPins(frmMain& main, QWidget* parent) : QWidget(parent), main_(main)
     lbState_ = new QLabel;
     lbState_->setObjectName(QStringLiteral("lbState"));
     connect(cmdIRQ_, &QPushButton::clicked, this, [this] {
-        chip().pulseIrq();
+        if (live())
+            chip().pulseIrq();
         Redraw();
     });
     connect(cmdXIRQ_, &QPushButton::clicked, this, [this] {
-        chip().pulseXirq();
+        if (live())
+            chip().pulseXirq();
         Redraw();
     });
     auto* buttons = new QHBoxLayout;
@@ -166,18 +168,19 @@ frmPins::frmPins(frmMain& main, QWidget* parent) : QWidget(parent), main_(main)
 
 OnChip& frmPins::chip() const { return main_.access().simulator().chip(); }
 
+bool frmPins::live() const { return chip().enabled() && main_.access().simulatorMode(); }
+
 void frmPins::pinClicked(int port, int bit, bool high)
 {
-    OnChip& c = chip();
-    if (c.enabled())
-        c.setPin(kPorts[port], bit, high);
+    if (live())
+        chip().setPin(kPorts[port], bit, high);
     Redraw();  // an output refuses the click: the box shows the chip's level again
 }
 
 void frmPins::analogChanged(int channel, int value)
 {
     OnChip& c = chip();
-    if (!c.enabled() || c.analog(channel) == value)
+    if (!live() || c.analog(channel) == value)
         return;
     c.setAnalog(channel, static_cast<uint8_t>(value));
     Redraw();
@@ -186,7 +189,7 @@ void frmPins::analogChanged(int channel, int value)
 void frmPins::Redraw()
 {
     OnChip& c = chip();
-    const bool on = c.enabled();
+    const bool on = live();
     if (on)
         c.catchUp();  // pin actions of compares that are due (as a view's read does)
     for (int p = 0; p < Ports; ++p) {
@@ -221,7 +224,9 @@ void frmPins::Redraw()
     cmdIRQ_->setEnabled(on);
     cmdXIRQ_->setEnabled(on);
     QString state;
-    if (!on)
+    if (!main_.access().simulatorMode())
+        state = QStringLiteral("Board mode: these are the simulator's pins");
+    else if (!on)
         state = QStringLiteral("Peripherals not simulated");
     else if (c.s.cpu == CpuMode::Waiting)
         state = QStringLiteral("CPU waits (WAI)");

@@ -10,7 +10,9 @@
 // The window reads the model with its const accessors only (no register
 // access, no side effect on the program). It redraws every 100 ms while a
 // program runs, after each step (the main window's programCounterShown) and
-// when the chip is reset; a redraw rewrites only what changed.
+// when the chip is reset or the mode changes; a redraw rewrites only what
+// changed. Outside simulator mode, or with the peripherals off, the
+// controls are disabled and say why.
 #pragma once
 
 #include "shell/DebugView.h"
@@ -65,6 +67,8 @@ public:
 
 private:
     OnChip& chip() const;
+    // Simulator mode with the peripherals simulated: the controls act.
+    bool live() const;
     void pinClicked(int port, int bit, bool high);
     void analogChanged(int channel, int value);
 

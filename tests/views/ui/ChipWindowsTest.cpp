@@ -254,6 +254,22 @@ private slots:
         QVERIFY2(toggles >= 2, "PA6 shown changing during Play");
     }
 
+    void controlsFollowTheMode()
+    {
+        frmPins* w = openPins();
+        QVERIFY(w->cmdIRQ()->isEnabled());
+        QVERIFY(w->pinBox(0, 0)->isEnabled());
+        m().forceBoard();
+        QVERIFY(!w->cmdIRQ()->isEnabled());
+        QVERIFY(!w->pinBox(0, 0)->isEnabled());
+        QVERIFY(!w->analogBox(0)->isEnabled());
+        QVERIFY(w->lbState()->text().startsWith("Board mode"));
+        m().forceSimulator();
+        QVERIFY(w->cmdIRQ()->isEnabled());
+        QVERIFY(w->pinBox(0, 0)->isEnabled());
+        QVERIFY(w->lbState()->text().isEmpty());
+    }
+
     void placementIsKept()
     {
         frmPins* w = openPins();
