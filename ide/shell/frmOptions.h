@@ -1,4 +1,5 @@
-// frmOptions: the Options dialog. Target mode (simulator check box), the
+// frmOptions: the Options dialog. Target mode (simulator check box) and the
+// simulator's options (on-chip peripherals, Play's pace, E clock, history), the
 // serial port (COM 1-4, each mapped to a device of this machine, or one of
 // the machine's serial devices or a typed device path), and the editor and printer fonts. Works on copies of the
 // settings; the caller applies them when the dialog is accepted.
