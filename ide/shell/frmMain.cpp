@@ -521,7 +521,7 @@ bool frmMain::isShown(const QString& name) const
 
 QWidget* frmMain::viewWidget(const QString& name) const
 {
-    QMdiSubWindow* sub = views_.value(name);
+    QMdiSubWindow* sub = viewWindow(name);
     return sub ? sub->widget() : nullptr;
 }
 
@@ -588,8 +588,11 @@ QWidget* frmMain::openView(const QString& name)
     if (item)
         item->setChecked(true);
     const QString prefix = info->prefix;
-    connect(sub, &QObject::destroyed, this, [this, name, sub, prefix] {
-        if (views_.value(name) == sub)
+    // Runs from ~QWidget, when the window is no longer a QMdiSubWindow: the
+    // entry is compared as the QWidget it still is.
+    QWidget* const window = sub;
+    connect(sub, &QObject::destroyed, this, [this, name, sub, window, prefix] {
+        if (views_.value(name) == window)
             views_.remove(name);
         // Save the placement the window had as it went away.
         if (placements_.contains(sub)) {
@@ -606,9 +609,14 @@ QWidget* frmMain::openView(const QString& name)
     return w;
 }
 
+QMdiSubWindow* frmMain::viewWindow(const QString& name) const
+{
+    return static_cast<QMdiSubWindow*>(views_.value(name).data());
+}
+
 void frmMain::closeView(const QString& name)
 {
-    QMdiSubWindow* sub = views_.value(name);
+    QMdiSubWindow* sub = viewWindow(name);
     if (sub && !sub->close())
         return;  // the window refused
     if (QAction* a = items_.value(name))
@@ -620,7 +628,7 @@ void frmMain::toggleView(const QString& name)
     // The triggered item has already inverted its mark: checked now means
     // it was unchecked, so the window opens.
     QAction* a = items_.value(name);
-    if (QMdiSubWindow* sub = views_.value(name)) {
+    if (QMdiSubWindow* sub = viewWindow(name)) {
         closeView(name);
         if (a)
             a->setChecked(sub->isVisible());
@@ -660,7 +668,7 @@ void frmMain::arrangeDebugger()
             s->showNormal();
     const QRect client = clientRectPx();
     for (const DebuggerSlot& slot : arrangeDebuggerSlots(client.width(), client.height())) {
-        if (QMdiSubWindow* sub = views_.value(slot.menuItem)) {
+        if (QMdiSubWindow* sub = viewWindow(slot.menuItem)) {
             moveWindow(sub, slot.rect);
             sub->raise();
         } else {
@@ -1102,7 +1110,7 @@ void frmMain::ThawDisplay()
         setCommandEnabled("mnuRunRun", !access_->simulatorMode());
         setCommandEnabled("mnuRunPlay", true);
         setCommandEnabled("mnuRunAnimate", true);
-        if (QMdiSubWindow* sub = views_.value("mnuViewDisassembler")) {
+        if (QMdiSubWindow* sub = viewWindow("mnuViewDisassembler")) {
             sub->widget()->setEnabled(true);
             mdi_->setActiveSubWindow(sub);
         }
@@ -1337,7 +1345,7 @@ void frmMain::runStarted(RunKind)
 
 void frmMain::runStopped(RunKind)
 {
-    if (QMdiSubWindow* sub = isShown("mnuViewDisassembler") ? views_.value("mnuViewDisassembler") : nullptr) {
+    if (QMdiSubWindow* sub = isShown("mnuViewDisassembler") ? viewWindow("mnuViewDisassembler") : nullptr) {
         flushCpuWindow();
         mdi_->setActiveSubWindow(sub);
         GoToPCAddress();

@@ -269,7 +269,11 @@ private:
     QHash<QString, QMenu*> menus_;
     QHash<QString, QAction*> buttons_;
     QHash<QString, std::function<void()>> commands_;
-    QHash<QString, QPointer<QMdiSubWindow>> views_;
+    // The open views' windows. Held as QWidget: the destroyed() handler
+    // compares an entry while the window is already past ~QMdiSubWindow,
+    // and a QPointer<QMdiSubWindow> would cast it to what it no longer is.
+    QHash<QString, QPointer<QWidget>> views_;
+    QMdiSubWindow* viewWindow(const QString& name) const;
     QPointer<HelpViewer> help_;
     std::function<bool(const QString&)> sourceOpener_;
     bool portError_ = false;
