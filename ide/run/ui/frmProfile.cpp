@@ -3,17 +3,18 @@
 
 #include "editor/ui/ProgramSymbols.h"
 #include "editor/ui/frmEditor.h"
+#include "link/FileOutput.h"
 #include "run/CycleProfile.h"
 #include "shell/ViewRegistry.h"
 #include "shell/frmMain.h"
 
 #include <QAction>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -149,15 +150,10 @@ void mnuDebugHottest(frmMain& m)
 bool exportProfile(frmMain& m, const QString& path)
 {
     const std::string text = m.run().profile.csv(&programSymbols());
-    QString error;
-    QSaveFile f(path);
-    if (f.open(QIODevice::WriteOnly)) {
-        f.write(text.data(), static_cast<qint64>(text.size()));
-        if (!f.commit())
-            error = f.errorString();
-    } else {
-        error = f.errorString();
-    }
+    // Written like every other user file: wholly or not at all, an old file
+    // of that name left intact when the disk is full or the folder read-only.
+    const QString error = QString::fromStdString(
+        writeFileAtomically(std::filesystem::path(QFile::encodeName(path).toStdString()), text));
     if (!error.isEmpty()) {
         m.message("Tarvine - Write Error", (error + QStringLiteral(" !")).toStdString(), MessageIcon::Exclamation);
         return false;

@@ -1,15 +1,17 @@
 // The cycle profile in the IDE: the Debug menu's switch, the disassembler's
 // column, the hottest addresses window with labels, the CSV export (and its
-// failure), and Reset counter emptying it; its sum is the clock counter.
+// failures: a missing folder, a full disk, a read-only file system), and Reset counter emptying it; its sum is the clock counter.
 //
 // With ZELK_SHOTS set to a folder, pictures of the main window are saved.
 #include "../../editor/ui/EditorTestSupport.h"
+#include "../../link/SmallDisk.h"
 
 #include "code/ui/frmDisAsm.h"
 #include "editor/ui/ProgramSymbols.h"
 #include "run/ui/frmProfile.h"
 
 #include <QAction>
+#include <QDir>
 #include <QTableWidget>
 #include <QtTest>
 
@@ -152,6 +154,58 @@ private slots:
         QCOMPARE(rowText(dis, 0xC002), plain);
         QVERIFY(!m.menuItem("mnuDebugHottest")->isEnabled());
         w->close();
+    }
+    // A full disk or a read-only file system: the message names the cause,
+    // the old export keeps every byte and the folder gets no leftovers.
+    void exportThatCannotBeWrittenKeepsTheOldFile()
+    {
+        struct Case {
+            const char* name;
+            bool readOnly;
+            const char* message;
+        };
+        const QByteArray old("address,label,executed,cycles\n$E000,OLD,1,2\n");
+        for (const Case& c : {Case{"full disk", false, "Tarvine - Write Error|No space left on device !"},
+                              Case{"read-only", true, "Tarvine - Write Error|Read-only file system !"}}) {
+            zelk::test::SmallDisk disk("size=16k");
+            if (!disk.available())
+                QSKIP(disk.why().c_str());
+            EditorFixture f;
+            frmMain& m = f.start();
+            loadCountdown(m);
+            setProfile(m, true);
+            m.breakpoints().append(0xC005);
+            m.runCommand("mnuRunPlay");
+            QVERIFY(!m.run().profile.csv(&programSymbols()).empty());
+
+            const QString dir = QString::fromStdString(disk.dir().string());
+            const QString path = dir + "/profile.csv";
+            {
+                QFile file(path);
+                QVERIFY(file.open(QIODevice::WriteOnly));
+                QCOMPARE(file.write(old), qint64(old.size()));
+            }
+            QStringList kept{"profile.csv"};
+            if (c.readOnly) {
+                QVERIFY(disk.makeReadOnly());
+            } else {
+                // Fill every free block, so the new export finds no room.
+                QFile filler(dir + "/filler");
+                QVERIFY(filler.open(QIODevice::WriteOnly));
+                const QByteArray block(4096, 'x');
+                while (filler.write(block) == block.size() && filler.flush()) {
+                }
+                kept.prepend("filler");
+            }
+            f.files.push_back(path);
+            f.messages.clear();
+            m.runCommand("mnuDebugExportProfile");
+            QVERIFY2(f.files.empty(), c.name);
+            QCOMPARE(f.messages, QStringList{c.message});
+            QCOMPARE(EditorFixture::read(path), old);
+            QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::Hidden, QDir::Name), kept);
+            setProfile(m, false);
+        }
     }
 };
 
