@@ -2,6 +2,7 @@
 // with SCI traffic, the reset notice, every injected fault, CTS off, cut
 // frames, the command line and random write/read round trips.
 #include "BoardTestSupport.h"
+#include "Board.h"
 #include "Protocol.h"
 
 #include <gtest/gtest.h>
@@ -400,6 +401,22 @@ TEST(BoardCommandLine, HelpAndBadUsage)
     EXPECT_NE(out.find("--baud takes a whole number"), std::string::npos) << out;
     EXPECT_EQ(run("--image /nonexistent/x.s19", out), 1);
     EXPECT_NE(out.find("cannot read"), std::string::npos) << out;
+
+    // An image beyond the bound is refused like a bad argument, an endless
+    // one included: the message comes first, before any pty is opened.
+    char big[] = "/tmp/zelk-board-bigXXXXXX";
+    const int fd = mkstemp(big);
+    ASSERT_GE(fd, 0);
+    const bool sized = ftruncate(fd, off_t(zelk::board::MaxImageBytes) + 1) == 0;
+    close(fd);
+    ASSERT_TRUE(sized);
+    for (const std::string& image : {std::string(big), std::string("/dev/zero")}) {
+        EXPECT_EQ(run("--image " + image, out), 2) << image;
+        EXPECT_EQ(out.rfind("zelk-board: " + image + ": larger than 16 MB, not an S-record image\nusage: zelk-board", 0),
+                  0u)
+            << out;
+    }
+    unlink(big);
 }
 
 TEST(BoardCommandLine, ImagePreloadsMemory)

@@ -2,10 +2,13 @@
 // the line's pace, faults injected on the way, stdin commands answered.
 #include "Board.h"
 
+#include "link/FileInput.h"
 #include "link/SRecord.h"
 
 #include <algorithm>
 #include <charconv>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -154,16 +157,17 @@ bool parseOptions(const std::vector<std::string>& args, BoardOptions& o, std::st
     return true;
 }
 
-bool loadImage(Monitor& monitor, const std::string& path, std::string& error)
+ImageLoad loadImage(Monitor& monitor, const std::string& path, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot read " + path;
-        return false;
+    std::string text;
+    if (const std::string why = zelk::readFileInput(path, text, MaxImageBytes); !why.empty()) {
+        if (why == std::strerror(EFBIG)) {
+            error = path + ": larger than 16 MB, not an S-record image";
+            return ImageLoad::TooLarge;
+        }
+        error = "cannot read " + path + ": " + why;
+        return ImageLoad::Failed;
     }
-    std::stringstream ss;
-    ss << in.rdbuf();
-    const std::string text = ss.str();
     // Lines end in LF, CR LF or CR alone.
     size_t start = 0;
     int lineNo = 0;
@@ -179,7 +183,7 @@ bool loadImage(Monitor& monitor, const std::string& path, std::string& error)
         if (status == zelk::SRecordStatus::Malformed || status == zelk::SRecordStatus::BadChecksum) {
             error = path + ":" + std::to_string(lineNo) +
                     (status == zelk::SRecordStatus::Malformed ? ": malformed S1 record" : ": S1 record checksum does not hold");
-            return false;
+            return ImageLoad::Failed;
         }
         if (status == zelk::SRecordStatus::Valid) {
             for (int i = 0; i < rec.count; ++i)
@@ -192,9 +196,9 @@ bool loadImage(Monitor& monitor, const std::string& path, std::string& error)
     }
     if (records == 0) {
         error = path + ": no S1 record";
-        return false;
+        return ImageLoad::Failed;
     }
-    return true;
+    return ImageLoad::Loaded;
 }
 
 Board::Board(const BoardOptions& options)

@@ -9,6 +9,7 @@
 #include "Monitor.h"
 #include "Protocol.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <span>
@@ -32,10 +33,19 @@ struct BoardOptions {
 bool parseOptions(const std::vector<std::string>& args, BoardOptions& options, std::string& error, bool& help);
 const char* usageText();
 
+// The largest image file read: far beyond any S-record file for a 64 KB
+// target, and an endless input (/dev/zero, a pipe) stops there.
+inline constexpr size_t MaxImageBytes = size_t(16) * 1024 * 1024;
+
+enum class ImageLoad {
+    Loaded,
+    TooLarge, // longer than MaxImageBytes: refused like a bad argument
+    Failed,   // cannot be read, or holds a bad record (or none)
+};
+
 // Loads the S1 records of an S-record file into memory (flash included).
-// Returns false with error set when the file cannot be read or holds a bad
-// record.
-bool loadImage(Monitor& monitor, const std::string& path, std::string& error);
+// Anything but Loaded comes with error set.
+ImageLoad loadImage(Monitor& monitor, const std::string& path, std::string& error);
 
 struct BoardStats {
     uint64_t frames = 0, acks = 0, naks = 0, faults = 0, bytesIn = 0, bytesOut = 0;

@@ -83,9 +83,17 @@ int main(int argc, char* argv[])
         return 0;
     }
     Board board(options);
-    if (!options.image.empty() && !loadImage(board.monitor(), options.image, error)) {
-        std::fprintf(stderr, "zelk-board: %s\n", error.c_str());
-        return 1;
+    if (!options.image.empty()) {
+        switch (loadImage(board.monitor(), options.image, error)) {
+        case ImageLoad::Loaded:
+            break;
+        case ImageLoad::TooLarge:
+            std::fprintf(stderr, "zelk-board: %s\n%s", error.c_str(), usageText());
+            return 2;
+        case ImageLoad::Failed:
+            std::fprintf(stderr, "zelk-board: %s\n", error.c_str());
+            return 1;
+        }
     }
 
     std::signal(SIGPIPE, SIG_IGN);
