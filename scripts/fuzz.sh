@@ -4,7 +4,8 @@
 #
 # Configures and builds a clang tree (build-fuzz, -DZELK_FUZZ=ON: everything
 # instrumented, ASan and UBSan on). Each target starts from its seed corpus
-# tests/corpus/<target> and keeps what it finds in build-fuzz/corpus/<target>;
+# tests/corpus/<target> (as11_source: the example programs, examples/, as in
+# tests/fuzz/CMakeLists.txt) and keeps what it finds in build-fuzz/corpus/<target>;
 # a crash is written to build-fuzz/artifacts/<target>/ (copy it into the seed
 # corpus once it is fixed, so the test suite replays it). Not part of CI.
 set -euo pipefail
@@ -30,8 +31,18 @@ cmake -S . -B "$tree" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    for d in tests/corpus/*/; do targets+=("$(basename "$d")"); done
+    for f in tests/fuzz/fuzz_*.cpp; do
+        t=$(basename "$f" .cpp)
+        targets+=("${t#fuzz_}")
+    done
 fi
+
+# The seed folders of a target, one a line.
+seeds() {
+    [ -d "tests/corpus/$1" ] && echo "tests/corpus/$1"
+    [ "$1" = as11_source ] && echo examples
+    return 0
+}
 nice cmake --build "$tree" -j2 --target "${targets[@]/#/fuzz_}"
 
 status=0
@@ -39,7 +50,8 @@ printf '%-16s %12s %8s %s\n' target inputs corpus result
 for t in "${targets[@]}"; do
     mkdir -p "$tree/corpus/$t" "$tree/artifacts/$t"
     log="$tree/fuzz-$t.log"
-    if nice "$tree/bin/fuzz_$t" "$tree/corpus/$t" "tests/corpus/$t" \
+    mapfile -t seed < <(seeds "$t")
+    if nice "$tree/bin/fuzz_$t" "$tree/corpus/$t" "${seed[@]}" \
             -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
             -print_final_stats=1 -artifact_prefix="$tree/artifacts/$t/" >"$log" 2>&1; then
         result=ok
