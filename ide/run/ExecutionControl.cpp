@@ -291,10 +291,120 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     return ok;
 }
 
+bool ExecutionControl::stackWindowWatched(int32_t sp)
+{
+    sp &= 0xFFFF;
+    if (sp != stackCheckedSP_ || dataBreakpoints.revision() != stackCheckedRevision_) {
+        // SWI and WAI stack nine bytes down to SP-8, RTI pulls nine up to SP+9.
+        uint8_t any = 0;
+        for (int32_t a = sp - 8; a <= sp + 9; ++a)
+            any |= dataBreakpoints.watched(static_cast<uint32_t>(a) & 0xFFFF);
+        stackWatched_ = any != 0;
+        stackCheckedSP_ = sp;
+        stackCheckedRevision_ = dataBreakpoints.revision();
+    }
+    return stackWatched_;
+}
+
+namespace {
+
+// How an instruction reaches data memory, per [page][opcode] as in
+// opcodeFacts: where its operand address comes from, and whether it uses
+// the stack (pushes, pulls, returns, SWI, WAI, calls). An undefined opcode
+// is Unknown: its step is always watched.
+enum class OperandReach : uint8_t { None, Direct, Extended, IndexedX, IndexedY, Unknown };
+struct Reach {
+    OperandReach operand = OperandReach::None;
+    bool stack = false;
+};
+
+struct ReachTable {
+    std::array<std::array<Reach, 256>, 4> pages{};
+    ReachTable()
+    {
+        constexpr uint8_t prefixes[4] = {0, 0x18, 0x1A, 0xCD};
+        for (int p = 0; p < 4; ++p)
+            for (int op = 0; op < 256; ++op) {
+                const OpcodeFacts& facts = opcodeFacts[static_cast<size_t>(p)][static_cast<size_t>(op)];
+                Reach& r = pages[static_cast<size_t>(p)][static_cast<size_t>(op)];
+                switch (facts.format) {
+                case OperandFormat::Direct:
+                case OperandFormat::BitDirect:
+                case OperandFormat::BitBranchDirect: r.operand = OperandReach::Direct; break;
+                case OperandFormat::Extended: r.operand = OperandReach::Extended; break;
+                case OperandFormat::IndexedX:
+                case OperandFormat::BitIndexedX:
+                case OperandFormat::BitBranchIndexedX: r.operand = OperandReach::IndexedX; break;
+                case OperandFormat::IndexedY:
+                case OperandFormat::BitIndexedY:
+                case OperandFormat::BitBranchIndexedY: r.operand = OperandReach::IndexedY; break;
+                default: break;
+                }
+                const bool defined = findInstruction(prefixes[p], static_cast<uint8_t>(op)) != nullptr;
+                const bool stackOp = facts.format == OperandFormat::Inherent &&
+                                     ((op >= 0x32 && op <= 0x3C && op != 0x34 && op != 0x35 && op != 0x3A) ||
+                                      op == 0x3E || op == 0x3F);
+                r.stack = facts.flow == Flow::Call || facts.flow == Flow::ReturnSub || facts.flow == Flow::ReturnInt ||
+                          stackOp;
+                if (!defined)
+                    r.operand = OperandReach::Unknown;
+            }
+    }
+};
+
+const ReachTable reachTable;
+
+} // namespace
+
+[[gnu::always_inline]] inline bool ExecutionControl::mayTouchWatched()
+{
+    const CpuRegisters& regs = link_.regs;
+    const int32_t pc = regs.PC & 0xFFFF;
+    SimulatorTarget& sim = link_.simulator();
+    if (chip_.due() || sim.trapsAt(pc)) [[unlikely]]
+        return true;
+    const uint8_t* image = sim.image();
+    const uint8_t page = prefixPage[image[pc]];
+    const int32_t k = page ? pc + 1 : pc;  // the opcode byte on its page
+    const Reach r = reachTable.pages[page][image[k & 0xFFFF]];
+    if (r.stack && stackWindowWatched(regs.SP))
+        return true;
+    const uint32_t op1 = image[(k + 1) & 0xFFFF];
+    uint32_t ea;
+    switch (r.operand) {
+    case OperandReach::None:
+        return false;
+    case OperandReach::Direct:
+        ea = op1;
+        break;
+    case OperandReach::Extended:
+        ea = op1 << 8 | image[(k + 2) & 0xFFFF];
+        break;
+    case OperandReach::IndexedX:
+        ea = op1 + static_cast<uint32_t>(regs.IX);
+        break;
+    case OperandReach::IndexedY:
+        ea = op1 + static_cast<uint32_t>(regs.IY);
+        break;
+    default:
+        return true;
+    }
+    // One or two bytes from the effective address (a word may cross $FFFF).
+    return (dataBreakpoints.watched(ea & 0xFFFF) | dataBreakpoints.watched((ea + 1) & 0xFFFF)) != 0;
+}
+
 [[gnu::always_inline]] inline bool ExecutionControl::stepInto()
 {
-    if (watching() && link_.simulatorMode()) [[unlikely]]
+    if (watching() && link_.simulatorMode()) [[unlikely]] {
+        if (dataBreakpointFilter && !history.enabled() && !mayTouchWatched()) {
+            // Nothing watched within its reach: the plain road (the watch
+            // stays disarmed), with what a watched step reports.
+            dataHitPending_ = false;
+            stepsBack_ = 0;
+            return stepIntoPlain();
+        }
         return stepIntoWatched();
+    }
     return stepIntoPlain();
 }
 

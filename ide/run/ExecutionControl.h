@@ -138,6 +138,11 @@ public:
     // Data breakpoints (simulator mode): a run stops after the instruction
     // that touched a watched address; lastDataHit() tells which.
     DataBreakpointTable dataBreakpoints;
+    // With data breakpoints set and the history off, a step takes the
+    // watched road only when its addressing mode, operand and SP say it may
+    // touch a watched address (the same stops, at a fraction of the cost).
+    // False watches every step; tests compare the two.
+    bool dataBreakpointFilter = true;
     // The steps done in simulator mode, for Step Back and Run Back
     // (capacity 0 = off). Kept only while the simulator runs the program.
     StepHistory history{0};
@@ -289,6 +294,13 @@ private:
         return history.enabled() || !dataBreakpoints.empty();
     }
     bool stepIntoWatched();
+    // Whether the step at PC may read or write a watched address: the
+    // operand's one or two bytes, the stack bytes from SP-8 to SP+9 for any
+    // inherent instruction and any call, and every step in which the
+    // peripherals take their turn (interrupt entries, traps, waits).
+    // May say yes wrongly, never no wrongly.
+    bool mayTouchWatched();
+    bool stackWindowWatched(int32_t sp);
     // The accesses of a step done by the IDE rather than executed (a call's
     // push, a return's pull, a taken bit branch's operand read).
     void noteFlowAccesses(int32_t sp, int32_t ix, int32_t iy);
@@ -370,6 +382,10 @@ private:
     DataHit dataHit_;
     bool dataHitPending_ = false;
     uint64_t stepsBack_ = 0;
+    // stackWindowWatched's answer for this SP and table revision.
+    int32_t stackCheckedSP_ = -1;
+    uint32_t stackCheckedRevision_ = 0;
+    bool stackWatched_ = false;
 };
 
 } // namespace zelk

@@ -6,6 +6,8 @@
 
 #include "run/DataBreakpoints.h"
 
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -208,6 +210,164 @@ TEST_F(DataBreakRun, NoBreakpointsLeavesTheWatchOff)
     control.dataBreakpoints.clear();
     EXPECT_EQ(control.Play(options), StopReason::StepBound);
     EXPECT_EQ(link.simulator().watch(), nullptr);
+}
+
+// The filter that sends a step down the watched road only when it may touch
+// a watched address stops exactly where watching every step does: random
+// programs with data breakpoints around SP, IX, IY and at random places,
+// stepped and played on two cores, one filtering and one not.
+struct FilterCase {
+    const char* name;
+    bool shortRoad, ioActive, peripherals;
+};
+
+void addRandomWatches(DataBreakpointTable& table, const CpuRegisters& r, std::mt19937& rng)
+{
+    std::uniform_int_distribution<int> byte(0, 255), word(0, 0xFFFF), kind(1, 3), width(0, 7);
+    const int32_t around[] = {r.SP - 10 + byte(rng) % 20, r.IX + byte(rng), r.IY + byte(rng), word(rng),
+                              byte(rng), 0x6000 + byte(rng) % 4};
+    for (int32_t first : around) {
+        first &= 0xFFFF;
+        const int32_t last = std::min(0xFFFF, first + width(rng));
+        table.add(first, last, static_cast<DataAccess>(kind(rng)));
+    }
+}
+
+std::string hitDifferences(SimCore& a, SimCore& b)
+{
+    std::string d;
+    checkRegisters(d, a.link.regs, b.link.regs);
+    checkSame(d, "clock", a.control.clockCounter, b.control.clockCounter);
+    checkSame(d, "hit", a.control.dataHitPending(), b.control.dataHitPending());
+    checkSame(d, "stopFlag", a.control.stopFlag, b.control.stopFlag);
+    if (a.control.dataHitPending() && b.control.dataHitPending()) {
+        checkSame(d, "hit.address", a.control.lastDataHit().address, b.control.lastDataHit().address);
+        checkSame(d, "hit.access", static_cast<int>(a.control.lastDataHit().access),
+                  static_cast<int>(b.control.lastDataHit().access));
+        checkSame(d, "hit.entry", a.control.lastDataHit().entry, b.control.lastDataHit().entry);
+    }
+    checkImage(d, a.link.image(), b.link.image());
+    if (a.io.log != b.io.log)
+        d += "I/O unit calls differ; ";
+    return d;
+}
+
+class DataBreakFilter : public ::testing::TestWithParam<FilterCase> {};
+
+TEST_P(DataBreakFilter, StepIntoStopsAsWatchingEveryStep)
+{
+    const FilterCase& c = GetParam();
+    std::mt19937 rng(4711);
+    int hits = 0;
+    for (int program = 0; program < 200; ++program) {
+        auto a = std::make_unique<SimCore>(c.shortRoad);
+        auto b = std::make_unique<SimCore>(c.shortRoad);
+        b->control.dataBreakpointFilter = false;
+        seedRandom(a->link, rng);
+        copyState(*a, *b);
+        for (SimCore* core : {a.get(), b.get()}) {
+            core->link.setIoActive(c.ioActive);
+            core->link.simulator().setPeripherals(c.peripherals);
+        }
+        std::mt19937 watches(static_cast<uint32_t>(program));
+        addRandomWatches(a->control.dataBreakpoints, a->link.regs, watches);
+        watches.seed(static_cast<uint32_t>(program));
+        addRandomWatches(b->control.dataBreakpoints, b->link.regs, watches);
+        for (int step = 0; step < 300; ++step) {
+            const uint8_t opcode = a->link.image()[a->link.regs.PC & 0xFFFF];
+            const bool ra = a->control.StepInto();
+            const bool rb = b->control.StepInto();
+            ASSERT_EQ(ra, rb) << "program " << program << " step " << step;
+            const std::string d = hitDifferences(*a, *b);
+            ASSERT_EQ(d, "") << "program " << program << " step " << step << " opcode $" << std::hex << int(opcode);
+            hits += b->control.dataHitPending();
+            if (!ra)
+                break;
+        }
+    }
+    EXPECT_GT(hits, 100) << "the watches were seldom hit: the comparison proves little";
+}
+
+TEST_P(DataBreakFilter, PlayStopsAsWatchingEveryStep)
+{
+    const FilterCase& c = GetParam();
+    std::mt19937 rng(815);
+    int dataStops = 0;
+    for (int program = 0; program < 150; ++program) {
+        auto a = std::make_unique<SimCore>(c.shortRoad);
+        auto b = std::make_unique<SimCore>(c.shortRoad);
+        b->control.dataBreakpointFilter = false;
+        seedRandom(a->link, rng);
+        copyState(*a, *b);
+        for (SimCore* core : {a.get(), b.get()}) {
+            core->link.setIoActive(c.ioActive);
+            core->link.simulator().setPeripherals(c.peripherals);
+        }
+        std::mt19937 watches(static_cast<uint32_t>(program) + 1000);
+        addRandomWatches(a->control.dataBreakpoints, a->link.regs, watches);
+        watches.seed(static_cast<uint32_t>(program) + 1000);
+        addRandomWatches(b->control.dataBreakpoints, b->link.regs, watches);
+        RunOptions options;
+        options.maxSteps = 200;
+        for (int run = 0; run < 20; ++run) {
+            const StopReason ra = a->control.Play(options);
+            const StopReason rb = b->control.Play(options);
+            ASSERT_EQ(ra, rb) << "program " << program << " run " << run;
+            ASSERT_EQ(hitDifferences(*a, *b), "") << "program " << program << " run " << run;
+            dataStops += ra == StopReason::DataBreakpoint;
+            if (ra == StopReason::Refused)
+                break;
+        }
+    }
+    EXPECT_GT(dataStops, 40) << "few runs stopped at a watch: the comparison proves little";
+}
+
+INSTANTIATE_TEST_SUITE_P(DataBreak, DataBreakFilter,
+                         ::testing::Values(FilterCase{"ShortRoad", true, false, false},
+                                           FilterCase{"GeneralRoad", false, false, false},
+                                           FilterCase{"IoUnitActive", true, true, false},
+                                           FilterCase{"Peripherals", true, false, true},
+                                           FilterCase{"PeripheralsGeneralRoad", false, true, true}),
+                         [](const ::testing::TestParamInfo<FilterCase>& info) { return std::string(info.param.name); });
+
+TEST_F(DataBreakRun, FilteredStepsLeaveTheWatchDisarmedAndWordsAcrossTheTopAreSeen)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> program;  // at $E000
+        int32_t ix, sp;
+        int32_t watch;
+        bool hit;
+    };
+    const std::vector<Case> cases = {
+        {"STD $FFFF writes $0000 too", {0xFD, 0xFF, 0xFF}, 0, 0x01FF, 0x0000, true},
+        {"LDX $FF,X across a page", {0xEE, 0xFF}, 0x0001, 0x01FF, 0x0101, true},
+        {"LDAA $FF,X misses the byte after", {0xA6, 0xFF}, 0x0001, 0x01FF, 0x0101, false},
+        {"PSHA writes SP", {0x36}, 0, 0x0100, 0x0100, true},
+        {"PULA reads SP+1", {0x32}, 0, 0x00FF, 0x0100, true},
+        {"BSET $40 reads and writes", {0x14, 0x40, 0x01}, 0, 0x01FF, 0x0040, true},
+        {"BRCLR 2,X taken reads", {0x1F, 0x02, 0x01, 0x10}, 0x003E, 0x01FF, 0x0040, true},
+        {"INCA touches nothing", {0x4C}, 0, 0x0040, 0x0040, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::fill(link.image(), link.image() + 0x10000, 0x01);
+        for (size_t i = 0; i < c.program.size(); ++i)
+            link.image()[0xE000 + i] = c.program[i];
+        link.image()[0x0040] = 0x00;
+        link.regs = CpuRegisters{};
+        link.regs.PC = 0xE000;
+        link.regs.IX = c.ix;
+        link.regs.SP = c.sp;
+        control.dataBreakpoints.clear();
+        control.dataBreakpoints.add(c.watch, c.watch, DataAccess::Access);
+        ASSERT_TRUE(control.StepInto());
+        EXPECT_EQ(control.dataHitPending(), c.hit);
+        if (c.hit) {
+            EXPECT_EQ(control.lastDataHit().address, c.watch);
+        }
+        EXPECT_FALSE(link.simulator().watchArmed());
+    }
 }
 
 } // namespace
