@@ -91,7 +91,7 @@ inline void writeSaveArea(uint8_t* m, const KorvexRegisters& r)
 } // namespace
 
 ExecutionControl::ExecutionControl(AccessLayer& link, BreakpointTable& breakpoints)
-    : link_(link), chip_(link.simulator().chip()), breakpoints_(breakpoints), operandReader_(link)
+    : link_(link), chip_(link.simulator().chip()), breakpoints_(breakpoints), operandReader_(link, history)
 {
 }
 
@@ -279,13 +279,18 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     const CpuRegisters& regs = link_.regs;
     const int32_t sp = regs.SP, ix = regs.IX, iy = regs.IY;
     history.begin(regs, clockCounter, sim.image());
+    // The peripherals take part when an event falls due or a trap is at PC
+    // (and their registers are read when the stack lies beside them).
+    if (chip_.enabled() && (chip_.due() || sim.trapsAt(regs.PC) || static_cast<uint32_t>(sp - 0x0FF0) < 0x60))
+        [[unlikely]]
+        history.noteChip(chip_.s);
     dataHitPending_ = false;
     // Before the step: its window updates already show the present.
     stepsBack_ = 0;
     sim.armWatch(true);
     const bool ok = stepIntoPlain();
     sim.armWatch(false);
-    history.end();
+    history.end(regs, clockCounter);
     if (!dataBreakpoints.empty() && (lastStep_.isCall || lastStep_.isReturn || lastStep_.taken))
         noteFlowAccesses(sp, ix, iy);
     return ok;
@@ -678,7 +683,7 @@ void ExecutionControl::showRestoredIo()
 bool ExecutionControl::undoStep()
 {
     const uint32_t clockAfter = clockCounter;
-    if (!history.undo(link_.regs, clockCounter, link_.image()))
+    if (!history.undo(link_.regs, clockCounter, link_.image(), &chip_))
         return false;
     ++stepsBack_;
     // The profile gives back what the step added to it (a counter reset
@@ -1470,7 +1475,7 @@ StopReason ExecutionControl::StepOver(const RunOptions& options)
             sim.poke(7, static_cast<uint8_t>(regs.SP));
             if (watched) {
                 sim.armWatch(false);
-                history.end();
+                history.end(regs, clockCounter);
                 dataHitPending_ = false;
                 for (int32_t a : {sp + 1, sp + 2})
                     if (dataBreakpoints.watched(static_cast<uint32_t>(a) & 0xFFFF) & static_cast<uint8_t>(DataAccess::Read))

@@ -248,13 +248,15 @@ public:
 private:
     class LinkOperandReader final : public OperandReader {
     public:
-        explicit LinkOperandReader(AccessLayer& link) : link_(link) {}
+        LinkOperandReader(AccessLayer& link, StepHistory& history) : link_(link), history_(history) {}
         bool readOperandByte(int32_t address, uint8_t& value) override
         {
             SimulatorTarget& sim = link_.simulator();
             if (sim.chipAddress(address & 0xFFFF) && link_.simulatorMode()) [[unlikely]] {
                 // The program's own read of a peripheral register (BRSET,
                 // BRCLR): it counts for the flags' clearing sequences.
+                if (history_.wantsChip())
+                    history_.noteChip(sim.chip().s);
                 value = sim.chip().cpuRead(static_cast<uint8_t>(address));
                 return true;
             }
@@ -264,6 +266,7 @@ private:
 
     private:
         AccessLayer& link_;
+        StepHistory& history_;
     };
 
     // The memory watch of a watched step: the history's journal and the
@@ -273,18 +276,31 @@ private:
         explicit Recorder(ExecutionControl& control) : c_(control) {}
         void programRead(uint32_t address) override
         {
+            noteChip(address);
             if (c_.dataBreakpoints.watched(address) & static_cast<uint8_t>(DataAccess::Read))
                 c_.noteDataHit(address, DataAccess::Read);
         }
         void programWrite(uint32_t address, uint8_t old) override
         {
+            noteChip(address);
             c_.history.noteWrite(address, old);
             if (c_.dataBreakpoints.watched(address) & static_cast<uint8_t>(DataAccess::Write))
                 c_.noteDataHit(address, DataAccess::Write);
         }
-        void store(uint32_t address, uint8_t old) override { c_.history.noteWrite(address, old); }
+        void store(uint32_t address, uint8_t old) override
+        {
+            noteChip(address);
+            c_.history.noteWrite(address, old);
+        }
 
     private:
+        // An access to the peripherals' registers changes their state: the
+        // history keeps it as it was before.
+        void noteChip(uint32_t address)
+        {
+            if (c_.link_.simulator().chipAddress(static_cast<int32_t>(address)) && c_.history.wantsChip()) [[unlikely]]
+                c_.history.noteChip(c_.chip_.s);
+        }
         ExecutionControl& c_;
     };
 

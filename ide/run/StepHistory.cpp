@@ -2,28 +2,11 @@
 #include "run/StepHistory.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace zelk {
 
-namespace {
-
-uint8_t packFlags(const CpuRegisters& r)
-{
-    return static_cast<uint8_t>(r.C | r.V << 1 | r.Z << 2 | r.N << 3 | r.I << 4 | r.H << 5 | r.X << 6 | r.S << 7);
-}
-
-void unpackFlags(CpuRegisters& r, uint8_t f)
-{
-    r.C = f & 0x01; r.V = f & 0x02; r.Z = f & 0x04; r.N = f & 0x08;
-    r.I = f & 0x10; r.H = f & 0x20; r.X = f & 0x40; r.S = f & 0x80;
-}
-
-} // namespace
 
 StepHistory::StepHistory(size_t capacity) : capacity_(std::min(capacity, MaxCapacity)) {}
 
@@ -32,166 +15,175 @@ void StepHistory::setCapacity(size_t capacity)
     capacity = std::min(capacity, MaxCapacity);
     if (capacity == capacity_)
         return;
-    open_ = false;
+    if (open_)
+        cancel();
     while (count_ > capacity)
         dropOldest();
-    // Re-lay the ring with the kept records oldest first.
-    std::vector<Record> kept;
-    std::vector<uint8_t> keptWrites;
-    kept.reserve(count_);
-    keptWrites.reserve(count_);
-    for (size_t i = 0, at = head_; i < count_; ++i, at = after(at)) {
-        kept.push_back(records_[at]);
-        keptWrites.push_back(writesPer_[at]);
-    }
-    records_ = std::move(kept);
-    writesPer_ = std::move(keptWrites);
-    head_ = 0;
-    newest_ = count_ ? count_ - 1 : 0;
     capacity_ = capacity;
+    if (capacity_ == 0)
+        clear();
 }
 
-void StepHistory::record(const CpuRegisters& regs, uint32_t clock, const uint8_t* image)
+void StepHistory::grow()
 {
-    if (count_ == capacity_)
-        dropOldest();
-    size_t slot;
-    if (count_ == 0) {
-        slot = head_;
-        if (records_.empty()) {
-            records_.emplace_back();
-            writesPer_.push_back(0);
-        }
-    } else {
-        slot = newest_ + 1;
-        if (slot == records_.size()) {
-            if (records_.size() < capacity_) {
-                records_.emplace_back();  // still growing: head_ is 0
-                writesPer_.push_back(0);
-            }
-            else
-                slot = 0;
-        }
-    }
-    Record r;
-    r.pc = static_cast<uint16_t>(regs.PC);
-    r.ix = static_cast<uint16_t>(regs.IX);
-    r.iy = static_cast<uint16_t>(regs.IY);
-    r.sp = static_cast<uint16_t>(regs.SP);
-    r.a = regs.A;
-    r.b = regs.B;
-    r.ccr = regs.CCR;
-    r.flags = packFlags(regs);
-    r.clock = clock;
-#if defined(__SSE2__)
-    // Written past the cache: the ring is far larger than it, and a record
-    // is read again only if the user steps back.
-    __m128i bits;
-    std::memcpy(&bits, &r, sizeof r);
-    _mm_stream_si128(reinterpret_cast<__m128i*>(&records_[slot]), bits);
-#else
-    records_[slot] = r;
-#endif
-    writesPer_[slot] = 0;
-    newest_ = slot;
-    ++count_;
-    open_ = true;
-    uint8_t area[9];
-    regs.storeSaveArea(area);
-    if (std::memcmp(area, image, 9) != 0)
-        for (uint32_t a = 0; a < 9; ++a)
-            noteWrite(a, image[a]);
+    std::vector<uint8_t> bigger(std::max<size_t>(buf_.size() * 2, 4096));
+    const size_t om = buf_.size() - 1, nm = bigger.size() - 1;
+    for (uint64_t p = start_; p < pos_; ++p)
+        bigger[p & nm] = buf_[p & om];
+    buf_ = std::move(bigger);
+}
+
+void StepHistory::noteChip(const OnChipState& state)
+{
+    if (!open_ || chipNoted_)
+        return;
+    chips_.push_back(state);
+    chipNoted_ = true;
 }
 
 void StepHistory::cancel()
 {
-    if (!open_ || count_ == 0)
+    if (!open_)
         return;
     open_ = false;
-    writeCount_ -= writesPer_[newest_];
-    --count_;
-    newest_ = count_ ? before(newest_) : head_;
+    if (chipNoted_)
+        chips_.pop_back();
+    pos_ = end_;
+}
+
+StepHistory::Parsed StepHistory::parseNewest() const
+{
+    Parsed p;
+    uint64_t q = end_;
+    p.header = at(--q);
+    if (p.header & HasExt)
+        p.ext = at(--q);
+    uint8_t writes = 0;
+    if (p.header & HasWrites)
+        writes = at(--q);
+    auto word32 = [this](uint64_t from) {
+        uint32_t v = 0;
+        for (int i = 3; i >= 0; --i)
+            v = v << 8 | at(from + static_cast<uint64_t>(i));
+        return v;
+    };
+    if (p.ext & AbsoluteClock) {
+        q -= 8;
+        p.clockBefore = word32(q);
+        p.previousEnd = word32(q + 4);
+    }
+    if (p.ext & LongCycles) {
+        q -= 4;
+        p.cycles = word32(q);
+    } else {
+        p.cycles = at(--q);
+    }
+    q -= 2;
+    p.pc = static_cast<uint16_t>(at(q) | at(q + 1) << 8);
+    const int regBytes = !!(p.header & HasA) + !!(p.header & HasB) + 2 * !!(p.header & HasIX) +
+                         2 * !!(p.header & HasIY) + 2 * !!(p.header & HasSP) + 2 * !!(p.header & HasCCR);
+    q -= static_cast<uint64_t>(regBytes);
+    p.regsAt = q;
+    p.writesEnd = q;
+    p.start = q - 3u * writes - 1;
+    return p;
 }
 
 void StepHistory::dropOldest()
 {
     if (count_ == 0)
         return;
-    const uint8_t writes = writesPer_[head_];
-    if (!writes_.empty())
-        writeHead_ = (writeHead_ + writes) & (writes_.size() - 1);
-    writeCount_ -= writes;
+    const uint8_t length = at(start_);
+    if (!chips_.empty()) [[unlikely]] {
+        const uint8_t header = at(start_ + length - 1);
+        if ((header & HasExt) && (at(start_ + length - 2) & ChipSnapshot))
+            chips_.pop_front();
+    }
+    start_ += length;
     --count_;
-    if (count_ == 0)
-        newest_ = head_ = 0;
-    else
-        head_ = after(head_);
     ++dropped_;
-}
-
-void StepHistory::growWrites()
-{
-    std::vector<Write> bigger(std::max<size_t>(writes_.size() * 2, 1024));
-    for (size_t i = 0; i < writeCount_; ++i)
-        bigger[i] = writes_[(writeHead_ + i) & (writes_.size() - 1)];
-    writes_ = std::move(bigger);
-    writeHead_ = 0;
 }
 
 int32_t StepHistory::newestPC() const
 {
-    return count_ ? records_[newest_].pc : -1;
+    return count_ ? parseNewest().pc : -1;
 }
 
-bool StepHistory::undo(CpuRegisters& regs, uint32_t& clock, uint8_t* image)
+bool StepHistory::undo(CpuRegisters& regs, uint32_t& clock, uint8_t* image, OnChip* chip)
 {
-    open_ = false;
+    if (open_)
+        cancel();
     if (count_ == 0)
         return false;
-    const Record& r = records_[newest_];
-    regs.PC = r.pc;
-    regs.IX = r.ix;
-    regs.IY = r.iy;
-    regs.SP = r.sp;
-    regs.A = r.a;
-    regs.B = r.b;
-    regs.CCR = r.ccr;
-    unpackFlags(regs, r.flags);
-    clock = r.clock;
-    regs.storeSaveArea(image);
-    for (uint8_t i = 0, n = writesPer_[newest_]; i < n; ++i) {
-        const Write& w = writes_[(writeHead_ + writeCount_ - 1) & (writes_.size() - 1)];
-        image[w.address] = w.old;
-        --writeCount_;
+    const Parsed p = parseNewest();
+    uint64_t q = p.regsAt;
+    if (p.header & HasA)
+        regs.A = at(q++);
+    if (p.header & HasB)
+        regs.B = at(q++);
+    if (p.header & HasIX) {
+        regs.IX = at(q) | at(q + 1) << 8;
+        q += 2;
     }
-    --count_;
-    if (count_ == 0) {
-        // Empty: start again at the front while the ring has not wrapped.
-        if (records_.size() < capacity_)
-            head_ = 0;
-        newest_ = head_;
+    if (p.header & HasIY) {
+        regs.IY = at(q) | at(q + 1) << 8;
+        q += 2;
+    }
+    if (p.header & HasSP) {
+        regs.SP = at(q) | at(q + 1) << 8;
+        q += 2;
+    }
+    if (p.header & HasCCR) {
+        regs.CCR = at(q);
+        history_detail::unpackFlags(regs, at(q + 1));
+    }
+    regs.PC = p.pc;
+    if (p.ext & AbsoluteClock) {
+        clock = p.clockBefore;
+        lastEnd_ = p.previousEnd;
     } else {
-        newest_ = before(newest_);
+        clock = lastEnd_ - p.cycles;
+        lastEnd_ = clock;
     }
+    if (chip && chip->enabled()) {
+        // The peripherals' time goes back by the step's cycles; a step in
+        // which they took part gets their whole state back.
+        const uint64_t now = chip->s.now >= p.cycles ? chip->s.now - p.cycles : 0;
+        if (p.ext & ChipSnapshot) {
+            OnChipState state = chips_.back();
+            state.now = now;
+            chip->restore(state);
+        } else {
+            chip->s.now = now;
+        }
+    }
+    if (p.ext & ChipSnapshot)
+        chips_.pop_back();
+    regs.storeSaveArea(image);
+    const size_t m = buf_.size() - 1;
+    for (uint64_t w = p.writesEnd; w > p.start + 1;) {
+        w -= 3;
+        image[buf_[w & m] | buf_[(w + 1) & m] << 8] = buf_[(w + 2) & m];
+    }
+    end_ = pos_ = p.start;
+    --count_;
     return true;
 }
 
 void StepHistory::clear()
 {
     open_ = false;
-    records_.clear();
-    records_.shrink_to_fit();
-    writesPer_.clear();
-    writesPer_.shrink_to_fit();
-    writes_.clear();
-    writes_.shrink_to_fit();
-    head_ = newest_ = count_ = writeHead_ = writeCount_ = 0;
+    buf_.clear();
+    buf_.shrink_to_fit();
+    chips_.clear();
+    start_ = end_ = pos_ = 0;
+    count_ = 0;
     dropped_ = 0;
 }
 
 size_t StepHistory::memoryBytes() const
 {
-    return records_.capacity() * sizeof(Record) + writesPer_.capacity() + writes_.capacity() * sizeof(Write);
+    return buf_.capacity() + chips_.size() * sizeof(OnChipState);
 }
 
 } // namespace zelk

@@ -1,19 +1,69 @@
-// The step history behind Step Back and Run Back: a bounded ring of the
-// state before each executed instruction (registers with PC and the eight
-// flags as the record held them, the clock counter, the register save area)
-// and the old value of every memory byte the instruction wrote. Undoing the
+// The step history behind Step Back and Run Back: a bounded ring of compact
+// records, one per executed step, that hold only what the step changed: the
+// old PC and the step's cycles always, the old value of each other register
+// (A, B, IX, IY, SP, CCR with the eight flags as the record held them) only
+// when the step changed it, the old value of every memory byte it wrote, and,
+// when the on-chip peripherals took part (an event fell due, a trap or an
+// interrupt entry, an access to their registers), a snapshot of their state.
+// Otherwise their time simply goes back by the step's cycles. Undoing the
 // newest record restores the registers, the counter and the save area, then
 // puts the bytes back newest first, so the machine is exactly as it was
-// before the step. When the ring is full the oldest record (and its bytes) is dropped.
+// before the step. When the ring is full the oldest record is dropped.
 #pragma once
 
 #include "link/CpuRegisters.h"
+#include "link/chip/OnChip.h"
 
+#include <bit>
 #include <cstddef>
+#include <cstring>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 namespace zelk {
+
+namespace history_detail {
+
+inline uint8_t packFlags(const CpuRegisters& r)
+{
+    return static_cast<uint8_t>(r.C | r.V << 1 | r.Z << 2 | r.N << 3 | r.I << 4 | r.H << 5 | r.X << 6 | r.S << 7);
+}
+
+inline void unpackFlags(CpuRegisters& r, uint8_t f)
+{
+    r.C = f & 0x01; r.V = f & 0x02; r.Z = f & 0x04; r.N = f & 0x08;
+    r.I = f & 0x10; r.H = f & 0x20; r.X = f & 0x40; r.S = f & 0x80;
+}
+
+// The eight flags as one word, to compare them in one go.
+inline uint64_t flagBits(const CpuRegisters& r)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &r.C, 8);
+    return bits;
+}
+
+// Whether the save area $0000-$0008 holds the registers' image already (as
+// after every simulated step).
+inline bool saveAreaMatches(const CpuRegisters& r, const uint8_t* image)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        const uint64_t packed = uint64_t(r.A) | uint64_t(r.B) << 8 |
+                                uint64_t(__builtin_bswap16(static_cast<uint16_t>(r.IX))) << 16 |
+                                uint64_t(__builtin_bswap16(static_cast<uint16_t>(r.IY))) << 32 |
+                                uint64_t(__builtin_bswap16(static_cast<uint16_t>(r.SP))) << 48;
+        uint64_t held;
+        std::memcpy(&held, image, 8);
+        return held == packed && image[8] == r.CCR;
+    } else {
+        uint8_t area[9];
+        r.storeSaveArea(area);
+        return std::memcmp(area, image, 9) == 0;
+    }
+}
+
+} // namespace history_detail
 
 class StepHistory {
 public:
@@ -34,7 +84,8 @@ public:
     uint64_t dropped() const { return dropped_; }
 
     // Opens the record of the next step: the state before it. image is the
-    // 64 KB image (its save area $0000-$0008 is kept).
+    // 64 KB image (its save area $0000-$0008 is kept when it differs from
+    // the registers' image, which a simulated step rewrites).
     void begin(const CpuRegisters& regs, uint32_t clock, const uint8_t* image)
     {
         if (capacity_ == 0) {
@@ -46,64 +97,207 @@ public:
     // The step is about to store into address, which holds old now.
     void noteWrite(uint32_t address, uint8_t old)
     {
-        if (!open_)
+        if (!open_ || writes_ == MaxWrites) [[unlikely]]
             return;
-        if (writeCount_ == writes_.size())
-            growWrites();
-        writes_[(writeHead_ + writeCount_) & (writes_.size() - 1)] = Write{static_cast<uint16_t>(address), old};
-        ++writeCount_;
-        ++writesPer_[newest_];
+        if (pos_ - start_ + 3 + Reserve > buf_.size()) [[unlikely]]
+            grow();
+        const size_t m = buf_.size() - 1;
+        buf_[pos_ & m] = static_cast<uint8_t>(address);
+        buf_[(pos_ + 1) & m] = static_cast<uint8_t>(address >> 8);
+        buf_[(pos_ + 2) & m] = old;
+        pos_ += 3;
+        ++writes_;
     }
-    // Closes the open record (later writes are not the step's).
-    void end() { open_ = false; }
+    // The peripherals' state before they change in the open step (only the
+    // first call of a step keeps it).
+    bool wantsChip() const { return open_ && !chipNoted_; }
+    void noteChip(const OnChipState& state);
+    // Closes the open record with the state after the step (later writes
+    // are not the step's).
+    void end(const CpuRegisters& regs, uint32_t clock)
+    {
+        if (open_)
+            close(regs, clock);
+    }
     // Drops the open record again (the step did not happen).
     void cancel();
 
     // PC of the newest record (the instruction Step Back would undo).
     int32_t newestPC() const;
-    // Undoes the newest record into regs, clock and image; false when the
-    // history is empty.
-    bool undo(CpuRegisters& regs, uint32_t& clock, uint8_t* image);
+    // Undoes the newest record into regs, clock, image and (while they are
+    // on) the peripherals; false when the history is empty.
+    bool undo(CpuRegisters& regs, uint32_t& clock, uint8_t* image, OnChip* chip = nullptr);
+    // The addresses the newest record's step wrote, newest first (the save
+    // area's bytes kept by begin() included).
+    template <class F>
+    void forNewestWrites(F f) const
+    {
+        const Parsed p = parseNewest();
+        const size_t m = buf_.size() - 1;
+        for (uint64_t at = p.writesEnd; at > p.start + 1;) {
+            at -= 3;
+            f(static_cast<uint32_t>(buf_[at & m] | buf_[(at + 1) & m] << 8));
+        }
+    }
     void clear();
 
-    // Memory in use by the records and the write log, in bytes.
+    // Memory in use by the records and the snapshots, in bytes.
     size_t memoryBytes() const;
 
 private:
-    // Sixteen bytes: a million records stream through the cache, so
-    // their size is most of the history's cost. The save area is not kept
-    // here: it is the registers' image after a simulated step, and when it
-    // differs its nine bytes go into the write log as the step's first.
-    struct alignas(16) Record {
-        uint16_t pc, ix, iy, sp;
-        uint8_t a, b, ccr, flags;
-        uint32_t clock;
+    // Record layout, in writing order: a length byte; the writes (address
+    // low, high, old value); the old values of the changed registers (A, B,
+    // IX, IY, SP, CCR + flags); the old PC; the cycles (one byte, or four);
+    // when the counter was changed from outside since the last step, its
+    // value before this step and after the previous one; the number of
+    // writes; an extension byte; the header byte, read first by undo.
+    enum Header : uint8_t {
+        HasA = 0x01, HasB = 0x02, HasIX = 0x04, HasIY = 0x08, HasSP = 0x10, HasCCR = 0x20, HasWrites = 0x40,
+        HasExt = 0x80
     };
-    static_assert(sizeof(Record) == 16);
-    struct Write {
-        uint16_t address;
-        uint8_t old;
-    };
+    enum Ext : uint8_t { LongCycles = 0x01, AbsoluteClock = 0x02, ChipSnapshot = 0x04 };
+    // A record is at most this long (without its writes), so begin() makes
+    // sure of this much room.
+    static constexpr size_t Reserve = 48;
+    static constexpr uint8_t MaxWrites = 64;
 
-    // The slot after i in the ring.
-    size_t after(size_t i) const { return i + 1 == records_.size() ? 0 : i + 1; }
-    size_t before(size_t i) const { return i == 0 ? records_.size() - 1 : i - 1; }
+    struct Parsed {
+        uint64_t start = 0;      // the length byte
+        uint64_t writesEnd = 0;  // one past the last write
+        uint8_t header = 0, ext = 0;
+        uint32_t cycles = 0, clockBefore = 0, previousEnd = 0;
+        uint16_t pc = 0;
+        uint64_t regsAt = 0;     // the first register byte
+    };
+    Parsed parseNewest() const;
     void record(const CpuRegisters& regs, uint32_t clock, const uint8_t* image);
+    void close(const CpuRegisters& regs, uint32_t clock);
+    uint8_t at(uint64_t p) const { return buf_[p & (buf_.size() - 1)]; }
     void dropOldest();
-    void growWrites();
+    void grow();
 
     size_t capacity_;
-    // Ring of records: head_ is the oldest, newest_ the newest, count_ used.
-    // It grows up to the capacity before it wraps, so while it is smaller
-    // than the capacity head_ is 0.
-    std::vector<Record> records_;
-    std::vector<uint8_t> writesPer_;  // beside records_: its writes' count
-    size_t head_ = 0, newest_ = 0, count_ = 0;
-    // Ring of the records' writes, oldest first; its size is a power of two.
-    std::vector<Write> writes_;
-    size_t writeHead_ = 0, writeCount_ = 0;
+    // Byte ring of the records (a power of two in size): start_ is the
+    // oldest record's first byte, end_ one past the newest closed one, pos_
+    // the open record's writing position. Positions only grow.
+    std::vector<uint8_t> buf_;
+    uint64_t start_ = 0, end_ = 0, pos_ = 0;
+    size_t count_ = 0;
+    std::deque<OnChipState> chips_;  // one per record with ChipSnapshot, oldest first
+    // The open record's state before the step.
+    CpuRegisters before_;
+    uint32_t clockBefore_ = 0;
+    uint8_t writes_ = 0;
+    bool chipNoted_ = false;
+    bool absolute_ = false;
+    // The counter after the newest record's step.
+    uint32_t lastEnd_ = 0;
     bool open_ = false;
     uint64_t dropped_ = 0;
 };
+
+// Every step passes here twice: kept inline in the run loop.
+[[gnu::always_inline]] inline void StepHistory::record(const CpuRegisters& regs, uint32_t clock, const uint8_t* image)
+{
+    if (open_)
+        cancel();
+    if (count_ == capacity_) {
+        if (chips_.empty()) [[likely]] {
+            // The oldest record goes: its length byte says how far.
+            start_ += buf_[start_ & (buf_.size() - 1)];
+            --count_;
+            ++dropped_;
+        } else {
+            dropOldest();
+        }
+    }
+    if (buf_.empty() || end_ - start_ + Reserve > buf_.size())
+        grow();
+    buf_[end_ & (buf_.size() - 1)] = 0;  // the length, set by close()
+    pos_ = end_ + 1;
+    before_ = regs;
+    clockBefore_ = clock;
+    writes_ = 0;
+    chipNoted_ = false;
+    absolute_ = count_ == 0 || clock != lastEnd_;
+    open_ = true;
+    if (!history_detail::saveAreaMatches(regs, image)) [[unlikely]]
+        for (uint32_t a = 0; a < 9; ++a)
+            noteWrite(a, image[a]);
+}
+
+[[gnu::always_inline]] inline void StepHistory::close(const CpuRegisters& regs, uint32_t clock)
+{
+    // Locals throughout: stores through the byte buffer could alias every
+    // member otherwise.
+    uint8_t* const buf = buf_.data();
+    const size_t m = buf_.size() - 1;
+    uint64_t p = pos_;
+    auto put = [buf, m, &p](uint32_t v) { buf[p++ & m] = static_cast<uint8_t>(v); };
+    const CpuRegisters& b = before_;
+    uint32_t header = 0, ext = 0;
+    if (b.A != regs.A) {
+        header |= HasA;
+        put(b.A);
+    }
+    if (b.B != regs.B) {
+        header |= HasB;
+        put(b.B);
+    }
+    if (b.IX != regs.IX) {
+        header |= HasIX;
+        put(static_cast<uint32_t>(b.IX));
+        put(static_cast<uint32_t>(b.IX) >> 8);
+    }
+    if (b.IY != regs.IY) {
+        header |= HasIY;
+        put(static_cast<uint32_t>(b.IY));
+        put(static_cast<uint32_t>(b.IY) >> 8);
+    }
+    if (b.SP != regs.SP) {
+        header |= HasSP;
+        put(static_cast<uint32_t>(b.SP));
+        put(static_cast<uint32_t>(b.SP) >> 8);
+    }
+    if (b.CCR != regs.CCR || history_detail::flagBits(b) != history_detail::flagBits(regs)) {
+        header |= HasCCR;
+        put(b.CCR);
+        put(history_detail::packFlags(b));
+    }
+    put(static_cast<uint32_t>(b.PC));
+    put(static_cast<uint32_t>(b.PC) >> 8);
+    const uint32_t cycles = clock - clockBefore_;
+    if (cycles < 0x100) [[likely]] {
+        put(cycles);
+    } else {
+        ext |= LongCycles;
+        for (int i = 0; i < 4; ++i)
+            put(cycles >> (8 * i));
+    }
+    if (absolute_) [[unlikely]] {
+        ext |= AbsoluteClock;
+        for (int i = 0; i < 4; ++i)
+            put(clockBefore_ >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            put(lastEnd_ >> (8 * i));
+    }
+    if (writes_) {
+        header |= HasWrites;
+        put(writes_);
+    }
+    if (chipNoted_) [[unlikely]]
+        ext |= ChipSnapshot;
+    if (ext) {
+        header |= HasExt;
+        put(ext);
+    }
+    put(header);
+    const uint64_t recordStart = end_;
+    buf[recordStart & m] = static_cast<uint8_t>(p - recordStart);
+    pos_ = end_ = p;
+    ++count_;
+    lastEnd_ = clock;
+    open_ = false;
+}
 
 } // namespace zelk

@@ -333,7 +333,7 @@ TEST(StepHistoryRing, CancelAndClear)
     r.PC = 0x1234;
     h.begin(r, 7, image);
     h.noteWrite(0x10, 0xAA);
-    h.end();
+    h.end(r, 11);
     h.noteWrite(0x11, 0xBB);  // after end(): not the step's
     r.PC = 0x2000;
     h.begin(r, 9, image);
@@ -351,10 +351,89 @@ TEST(StepHistoryRing, CancelAndClear)
     EXPECT_EQ(image[0x12], 0x00);
     EXPECT_EQ(h.newestPC(), -1);
     h.begin(r, 1, image);
-    h.end();
+    h.end(r, 3);
     h.clear();
     EXPECT_TRUE(h.empty());
     EXPECT_FALSE(h.undo(out, clock, image));
+}
+
+// The compact records straight on the ring: synthetic steps that change
+// any mix of registers and flags, take few or many cycles (one byte or
+// four), write up to twenty bytes, find the counter changed from outside
+// (reset) or the save area edited before them, through ring growth, wrap
+// and drops; undoing gives back each earlier state exactly.
+TEST(StepHistoryRing, CompactRecordsUndoEveryKindOfChange)
+{
+    struct Case {
+        const char* name;
+        size_t capacity;
+        int steps;
+        int maxWrites;
+        bool longCycles, outsideChanges;
+    };
+    const Case cases[] = {
+        {"registers only", 100, 100, 0, false, false},
+        {"writes, ring drops", 300, 2000, 20, false, false},
+        {"long cycles", 500, 500, 3, true, false},
+        {"counter reset and save area edited between steps", 400, 1500, 5, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::mt19937 rng(42);
+        std::uniform_int_distribution<int> byte(0, 255), word(0, 0xFFFF), percent(0, 99);
+        StepHistory h(c.capacity);
+        std::vector<uint8_t> image(0x10000);
+        CpuRegisters r;
+        uint32_t clock = 0;
+        struct State {
+            std::vector<uint8_t> image;
+            CpuRegisters regs;
+            uint32_t clock;
+        };
+        std::vector<State> states;
+        for (int i = 0; i < c.steps; ++i) {
+            if (c.outsideChanges && percent(rng) < 5)
+                clock = static_cast<uint32_t>(rng());  // Reset counter, or the user set it
+            if (c.outsideChanges && percent(rng) < 5)
+                image[static_cast<size_t>(byte(rng) % 9)] ^= 0x5A;  // the save area edited
+            states.push_back(State{image, r, clock});
+            h.begin(r, clock, image.data());
+            const int writes = c.maxWrites ? byte(rng) % (c.maxWrites + 1) : 0;
+            for (int w = 0; w < writes; ++w) {
+                const uint32_t a = static_cast<uint32_t>(word(rng));
+                h.noteWrite(a, image[a]);
+                image[a] = static_cast<uint8_t>(byte(rng));
+            }
+            if (percent(rng) < 40) r.A = static_cast<uint8_t>(byte(rng));
+            if (percent(rng) < 40) r.B = static_cast<uint8_t>(byte(rng));
+            if (percent(rng) < 30) r.IX = word(rng);
+            if (percent(rng) < 30) r.IY = word(rng);
+            if (percent(rng) < 30) r.SP = word(rng);
+            if (percent(rng) < 30) {
+                r.CCR = static_cast<uint8_t>(byte(rng));
+                r.unpackCCR();
+            }
+            if (percent(rng) < 10)
+                r.Z = !r.Z;  // a flag out of step with CCR
+            r.PC = word(rng);
+            clock += c.longCycles && percent(rng) < 20 ? static_cast<uint32_t>(rng()) : static_cast<uint32_t>(byte(rng));
+            r.storeSaveArea(image.data());  // as a simulated step does
+            h.end(r, clock);
+        }
+        const size_t kept = std::min(c.capacity, static_cast<size_t>(c.steps));
+        ASSERT_EQ(h.size(), kept);
+        for (size_t i = 0; i < kept; ++i) {
+            const State& want = states[states.size() - 1 - i];
+            ASSERT_EQ(h.newestPC(), want.regs.PC) << "back " << i;
+            ASSERT_TRUE(h.undo(r, clock, image.data())) << "back " << i;
+            std::string d;
+            checkRegisters(d, want.regs, r);
+            checkSame(d, "clock", want.clock, clock);
+            checkImage(d, want.image.data(), image.data());
+            ASSERT_EQ(d, "") << "back " << i;
+        }
+        EXPECT_FALSE(h.undo(r, clock, image.data()));
+    }
 }
 
 } // namespace
