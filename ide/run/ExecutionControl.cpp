@@ -290,6 +290,12 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     sim.armWatch(true);
     const bool ok = stepIntoPlain();
     sim.armWatch(false);
+    // A step whose cycles bring an event due: whoever looks next (a view, the
+    // next step) lets it happen, so Step Back must give their state back.
+    // Nothing but their time changed in such a step: the state now is the
+    // state before it.
+    if (chip_.enabled() && chip_.due() && history.wantsChip()) [[unlikely]]
+        history.noteChip(chip_.s);
     history.end(regs, clockCounter);
     if (!dataBreakpoints.empty() && (lastStep_.isCall || lastStep_.isReturn || lastStep_.taken))
         noteFlowAccesses(sp, ix, iy);

@@ -436,4 +436,108 @@ TEST(StepHistoryRing, CompactRecordsUndoEveryKindOfChange)
     }
 }
 
+// Step Back with the on-chip peripherals on: a program whose main loop
+// reads the A/D converter's scanned result while OC2 interrupts every
+// 256 cycles (the routine clears OC2F and moves TOC2 on) and the timer
+// overflow interrupts once (its routine clears TOF). Every step back gives
+// the peripherals' whole state back as it was before the step: TCNT's
+// time, the flags set and cleared, the compare and A/D state, the entry's
+// request taken. The WAI variant lets the clock jump to each event.
+std::string chipDifferences(const OnChipState& x, const OnChipState& y)
+{
+    std::string d;
+    checkSame(d, "now", static_cast<long>(x.now), static_cast<long>(y.now));
+    checkSame(d, "nextEvent", static_cast<long>(x.nextEvent), static_cast<long>(y.nextEvent));
+    for (int i = 0; i < OnChipState::EventCount; ++i)
+        checkSame(d, "at", static_cast<long>(x.at[i]), static_cast<long>(y.at[i]));
+    checkSame(d, "tcntOrigin", static_cast<long>(x.tcntOrigin), static_cast<long>(y.tcntOrigin));
+    for (int i = 0; i < 64; ++i)
+        checkSame(d, "reg", x.reg[i], y.reg[i]);
+    checkSame(d, "tdr", x.tdr, y.tdr);
+    checkSame(d, "scsrSeen", x.scsrSeen, y.scsrSeen);
+    checkSame(d, "adScan", x.adScan, y.adScan);
+    checkSame(d, "irqLatch", x.irqLatch, y.irqLatch);
+    checkSame(d, "cpu", static_cast<int>(x.cpu), static_cast<int>(y.cpu));
+    return d;
+}
+
+TEST(StepHistory, StepBackOverPeripheralActivityRestoresTheirState)
+{
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> loop;  // at $C001, after CLI
+        int steps;
+    };
+    const Case cases[] = {
+        // LDAA #$20; STAA ADCTL (scanning channel 0); loop: LDAB ADR1; NOP; BRA loop
+        {"A/D loop", {0x86, 0x20, 0xB7, 0x10, 0x30, 0xF6, 0x10, 0x31, 0x01, 0x20, 0xFA}, 20000},
+        // WAI; BRA loop: the clock jumps to each compare
+        {"waiting", {0x3E, 0x20, 0xFD}, 1200},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimCore core(true);
+        AccessLayer& link = core.link;
+        link.simulator().setPeripherals(true);
+        OnChip& chip = link.simulator().chip();
+        uint8_t* m = link.image();
+        m[0xC000] = 0x0E;  // CLI
+        std::copy(c.loop.begin(), c.loop.end(), m + 0xC001);
+        // $D000 OC2: LDAA #$40; STAA TFLG1; LDD TOC2; ADDD #$0100; STD TOC2; RTI
+        const uint8_t oc2[] = {0x86, 0x40, 0xB7, 0x10, 0x23, 0xFC, 0x10, 0x18, 0xC3, 0x01, 0x00, 0xFD, 0x10, 0x18, 0x3B};
+        std::copy(std::begin(oc2), std::end(oc2), m + 0xD000);
+        // $D100 overflow: LDAA #$80; STAA TFLG2; RTI
+        const uint8_t tof[] = {0x86, 0x80, 0xB7, 0x10, 0x25, 0x3B};
+        std::copy(std::begin(tof), std::end(tof), m + 0xD100);
+        m[0xFFE6] = 0xD0;
+        m[0xFFE7] = 0x00;
+        m[0xFFDE] = 0xD1;
+        m[0xFFDF] = 0x00;
+        chip.hostWrite(chipreg::TOC2, 0x01);
+        chip.hostWrite(chipreg::TOC2 + 1, 0x00);
+        chip.hostWrite(chipreg::TMSK1, 0x40);
+        chip.hostWrite(chipreg::TMSK2, 0x80);
+        chip.setAnalog(0, 0x77);
+        chip.hostWrite(chipreg::OPTION, static_cast<uint8_t>(chip.peek(chipreg::OPTION) | 0x80));  // A/D powered
+        link.regs.PC = 0xC000;
+        link.regs.SP = 0x01FF;
+        link.regs.CCR = 0x10;
+        link.regs.unpackCCR();
+        core.control.setHistoryCapacity(StepHistory::DefaultCapacity);
+
+        struct State {
+            CpuRegisters regs;
+            uint32_t clock;
+            OnChipState chip;
+        };
+        std::vector<State> states;
+        const std::vector<uint8_t> startImage(m, m + 0x10000);
+        int oc2Entries = 0, overflowEntries = 0;
+        for (int i = 0; i < c.steps; ++i) {
+            chip.catchUp();  // what a view's look would show; changes nothing due
+            states.push_back(State{link.regs, core.control.clockCounter, chip.save()});
+            ASSERT_TRUE(core.control.StepInto()) << "step " << i;
+            oc2Entries += link.regs.PC == 0xD000;
+            overflowEntries += link.regs.PC == 0xD100;
+        }
+        EXPECT_GT(oc2Entries, 10);
+        if (c.steps >= 20000) {
+            EXPECT_EQ(overflowEntries, 1) << "the run must cross a timer overflow";
+            EXPECT_EQ(core.link.regs.B, 0x77) << "the conversions ran";
+        }
+        for (size_t i = states.size(); i-- > 0;) {
+            ASSERT_TRUE(core.control.StepBack()) << "back to " << i;
+            chip.catchUp();
+            std::string d;
+            checkRegisters(d, states[i].regs, link.regs);
+            checkSame(d, "clock", states[i].clock, core.control.clockCounter);
+            d += chipDifferences(states[i].chip, chip.save());
+            ASSERT_EQ(d, "") << "back to " << i << " of " << states.size() << " PC $" << std::hex << states[i].regs.PC;
+        }
+        std::string d;
+        checkImage(d, startImage.data(), m);
+        EXPECT_EQ(d, "");
+    }
+}
+
 } // namespace
