@@ -296,9 +296,9 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     // state before it.
     if (chip_.enabled() && chip_.due() && history.wantsChip()) [[unlikely]]
         history.noteChip(chip_.s);
-    history.end(regs, clockCounter);
-    if (!dataBreakpoints.empty() && (lastStep_.isCall || lastStep_.isReturn || lastStep_.taken))
+    if (lastStep_.isCall || lastStep_.isReturn || lastStep_.taken)
         noteFlowAccesses(sp, ix, iy);
+    history.end(regs, clockCounter);
     return ok;
 }
 
@@ -628,6 +628,7 @@ void ExecutionControl::noteFlowAccesses(int32_t sp, int32_t ix, int32_t iy)
     const StepInfo& step = lastStep_;
     auto note = [this](int32_t address, DataAccess access) {
         const uint32_t a = static_cast<uint32_t>(address) & 0xFFFF;
+        history.noteAccess(a, access == DataAccess::Write);
         if (dataBreakpoints.watched(a) & static_cast<uint8_t>(access))
             noteDataHit(a, access);
     };
@@ -700,6 +701,19 @@ bool ExecutionControl::undoStep()
     return true;
 }
 
+bool ExecutionControl::newestStepHit(DataHit& hit) const
+{
+    bool found = false;
+    history.forNewestAccesses([&](uint32_t address, bool write) {
+        const DataAccess access = write ? DataAccess::Write : DataAccess::Read;
+        if (found || !(dataBreakpoints.watched(address) & static_cast<uint8_t>(access)))
+            return;
+        hit = DataHit{static_cast<int32_t>(address), access, dataBreakpoints.entryFor(static_cast<int32_t>(address), access)};
+        found = true;
+    });
+    return found;
+}
+
 bool ExecutionControl::StepBack()
 {
     if (!link_.simulatorMode() || !link_.linkReady())
@@ -728,6 +742,7 @@ StopReason ExecutionControl::RunBack(const RunOptions& options)
     stopFlag = false;
     animateRunning = false;
     playRunning = true;
+    dataHitPending_ = false;
     hooks.runStarted(RunKind::Play);
     const uint64_t stepLimit = options.maxSteps ? options.maxSteps : UINT64_MAX;
     const uint32_t everySteps = options.eventEverySteps ? options.eventEverySteps : 1;
@@ -739,11 +754,21 @@ StopReason ExecutionControl::RunBack(const RunOptions& options)
             reason = StopReason::StepBound;
             break;
         }
+        // Stepping back over an access a data breakpoint watches stops
+        // before that instruction, as a forward run stops after it.
+        DataHit hit;
+        const bool dataHit = !dataBreakpoints.empty() && newestStepHit(hit);
         if (!undoStep()) {
             reason = StopReason::HistoryStart;
             break;
         }
         ++steps;
+        if (dataHit) {
+            dataHit_ = hit;
+            dataHitPending_ = true;
+            reason = StopReason::DataBreakpoint;
+            break;
+        }
         if (breakpoints_.count() > 0 && breakpoints_.contains(link_.regs.PC & 0xFFFF)) {
             reason = StopReason::Breakpoint;
             break;
@@ -1481,11 +1506,13 @@ StopReason ExecutionControl::StepOver(const RunOptions& options)
             sim.poke(7, static_cast<uint8_t>(regs.SP));
             if (watched) {
                 sim.armWatch(false);
-                history.end(regs, clockCounter);
                 dataHitPending_ = false;
-                for (int32_t a : {sp + 1, sp + 2})
+                for (int32_t a : {sp + 1, sp + 2}) {
+                    history.noteAccess(static_cast<uint32_t>(a) & 0xFFFF, false);
                     if (dataBreakpoints.watched(static_cast<uint32_t>(a) & 0xFFFF) & static_cast<uint8_t>(DataAccess::Read))
                         noteDataHit(static_cast<uint32_t>(a) & 0xFFFF, DataAccess::Read);
+                }
+                history.end(regs, clockCounter);
             }
         } else {
             reason = playWithTemporaryBreakpoint(next, options);

@@ -277,6 +277,7 @@ private:
         void programRead(uint32_t address) override
         {
             noteChip(address);
+            c_.history.noteAccess(address, false);
             if (c_.dataBreakpoints.watched(address) & static_cast<uint8_t>(DataAccess::Read))
                 c_.noteDataHit(address, DataAccess::Read);
         }
@@ -284,6 +285,7 @@ private:
         {
             noteChip(address);
             c_.history.noteWrite(address, old);
+            c_.history.noteAccess(address, true);
             if (c_.dataBreakpoints.watched(address) & static_cast<uint8_t>(DataAccess::Write))
                 c_.noteDataHit(address, DataAccess::Write);
         }
@@ -318,12 +320,16 @@ private:
     bool mayTouchWatched();
     bool stackWindowWatched(int32_t sp);
     // The accesses of a step done by the IDE rather than executed (a call's
-    // push, a return's pull, a taken bit branch's operand read).
+    // push, a return's pull, a taken bit branch's operand read), for the
+    // data breakpoints and the open history record.
     void noteFlowAccesses(int32_t sp, int32_t ix, int32_t iy);
     void noteDataHit(uint32_t address, DataAccess access);
     void showRestoredIo();
     // Undoes the newest recorded step (the profile's counts included).
     bool undoStep();
+    // The first data access of the newest recorded step that a data
+    // breakpoint watches, into hit; false when none.
+    bool newestStepHit(DataHit& hit) const;
     // Waits out the pacer's answer in slices, letting window messages run
     // (Pause acts within a slice).
     void pace(Pacer& pacer, uint32_t& pacedClock);

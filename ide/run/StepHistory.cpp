@@ -58,6 +58,9 @@ StepHistory::Parsed StepHistory::parseNewest() const
     p.header = at(--q);
     if (p.header & HasExt)
         p.ext = at(--q);
+    uint8_t accesses = 0;
+    if (p.ext & HasAccesses)
+        accesses = at(--q);
     uint8_t writes = 0;
     if (p.header & HasWrites)
         writes = at(--q);
@@ -84,6 +87,7 @@ StepHistory::Parsed StepHistory::parseNewest() const
                          2 * !!(p.header & HasIY) + 2 * !!(p.header & HasSP) + 2 * !!(p.header & HasCCR);
     q -= static_cast<uint64_t>(regBytes);
     p.regsAt = q;
+    q -= 3u * accesses;
     p.writesEnd = q;
     p.start = q - 3u * writes - 1;
     return p;

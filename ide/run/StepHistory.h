@@ -108,6 +108,14 @@ public:
         pos_ += 3;
         ++writes_;
     }
+    // The step reads (write false) or writes address as the program's data
+    // access (what data breakpoints see); Run Back checks them.
+    void noteAccess(uint32_t address, bool write)
+    {
+        if (!open_ || accessCount_ == MaxAccesses) [[unlikely]]
+            return;
+        accesses_[accessCount_++] = static_cast<uint16_t>(address) | (write ? 0x10000u : 0u);
+    }
     // The peripherals' state before they change in the open step (only the
     // first call of a step keeps it).
     bool wantsChip() const { return open_ && !chipNoted_; }
@@ -129,14 +137,17 @@ public:
     bool undo(CpuRegisters& regs, uint32_t& clock, uint8_t* image, OnChip* chip = nullptr);
     // The addresses the newest record's step wrote, newest first (the save
     // area's bytes kept by begin() included).
+    // The data accesses of the newest record's step in the order noted:
+    // f(address, write).
     template <class F>
-    void forNewestWrites(F f) const
+    void forNewestAccesses(F f) const
     {
+        if (count_ == 0)
+            return;
         const Parsed p = parseNewest();
-        const size_t m = buf_.size() - 1;
-        for (uint64_t at = p.writesEnd; at > p.start + 1;) {
-            at -= 3;
-            f(static_cast<uint32_t>(buf_[at & m] | buf_[(at + 1) & m] << 8));
+        for (uint64_t q = p.writesEnd; q < p.regsAt; q += 3) {
+            const uint32_t a = at(q) | at(q + 1) << 8;
+            f(a, (at(q + 2) & 1) != 0);
         }
     }
     void clear();
@@ -146,20 +157,23 @@ public:
 
 private:
     // Record layout, in writing order: a length byte; the writes (address
-    // low, high, old value); the old values of the changed registers (A, B,
+    // low, high, old value); the data accesses (address low, high, 1 for a
+    // write, 0 for a read); the old values of the changed registers (A, B,
     // IX, IY, SP, CCR + flags); the old PC; the cycles (one byte, or four);
     // when the counter was changed from outside since the last step, its
     // value before this step and after the previous one; the number of
-    // writes; an extension byte; the header byte, read first by undo.
+    // writes; the number of accesses; an extension byte; the header byte,
+    // read first by undo.
     enum Header : uint8_t {
         HasA = 0x01, HasB = 0x02, HasIX = 0x04, HasIY = 0x08, HasSP = 0x10, HasCCR = 0x20, HasWrites = 0x40,
         HasExt = 0x80
     };
-    enum Ext : uint8_t { LongCycles = 0x01, AbsoluteClock = 0x02, ChipSnapshot = 0x04 };
+    enum Ext : uint8_t { LongCycles = 0x01, AbsoluteClock = 0x02, ChipSnapshot = 0x04, HasAccesses = 0x08 };
     // A record is at most this long (without its writes), so begin() makes
     // sure of this much room.
-    static constexpr size_t Reserve = 48;
-    static constexpr uint8_t MaxWrites = 64;
+    static constexpr uint8_t MaxAccesses = 16;
+    static constexpr size_t Reserve = 48 + 3 * MaxAccesses;
+    static constexpr uint8_t MaxWrites = 40;
 
     struct Parsed {
         uint64_t start = 0;      // the length byte
@@ -188,6 +202,8 @@ private:
     CpuRegisters before_;
     uint32_t clockBefore_ = 0;
     uint8_t writes_ = 0;
+    uint8_t accessCount_ = 0;
+    uint32_t accesses_[MaxAccesses];  // address, bit 16 set for a write
     bool chipNoted_ = false;
     bool absolute_ = false;
     // The counter after the newest record's step.
@@ -218,6 +234,7 @@ private:
     before_ = regs;
     clockBefore_ = clock;
     writes_ = 0;
+    accessCount_ = 0;
     chipNoted_ = false;
     absolute_ = count_ == 0 || clock != lastEnd_;
     open_ = true;
@@ -236,6 +253,11 @@ private:
     auto put = [buf, m, &p](uint32_t v) { buf[p++ & m] = static_cast<uint8_t>(v); };
     const CpuRegisters& b = before_;
     uint32_t header = 0, ext = 0;
+    for (uint32_t i = 0; i < accessCount_; ++i) {
+        put(accesses_[i]);
+        put(accesses_[i] >> 8);
+        put(accesses_[i] >> 16);
+    }
     if (b.A != regs.A) {
         header |= HasA;
         put(b.A);
@@ -284,6 +306,10 @@ private:
     if (writes_) {
         header |= HasWrites;
         put(writes_);
+    }
+    if (accessCount_) {
+        ext |= HasAccesses;
+        put(accessCount_);
     }
     if (chipNoted_) [[unlikely]]
         ext |= ChipSnapshot;
