@@ -296,8 +296,12 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     // state before it.
     if (chip_.enabled() && chip_.due() && history.wantsChip()) [[unlikely]]
         history.noteChip(chip_.s);
-    if (lastStep_.isCall || lastStep_.isReturn || lastStep_.taken)
-        noteFlowAccesses(sp, ix, iy);
+    if (lastStep_.isCall || lastStep_.isReturn || lastStep_.taken) {
+        // A taken relative branch or a jump reads nothing (the common case).
+        const uint8_t op = sim.image()[lastStep_.pc & 0xFFFF];
+        if (!lastStep_.taken || lastStep_.isCall || ((op & 0xF0) != 0x20 && op != 0x7E && op != 0x6E))
+            noteFlowAccesses(sp, ix, iy);
+    }
     history.end(regs, clockCounter);
     return ok;
 }
