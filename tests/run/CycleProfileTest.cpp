@@ -149,16 +149,12 @@ TEST_F(CycleProfileRun, DisabledProfileCountsNothing)
     EXPECT_EQ(control.profile.totalCycles(), 0u);
 }
 
-struct RandomCore {
-    explicit RandomCore(bool withHooks) : link(&notifier, withHooks ? &hooks : nullptr), control(link, breakpoints) {}
-    RecordingNotifier notifier;
-    CountingHooks hooks;
-    AccessLayer link;
-    BreakpointTable breakpoints;
-    ExecutionControl control;
+// The short road, with hooks or without.
+struct RandomCore : SimCore {
+    explicit RandomCore(bool withHooks) : SimCore(true, withHooks) {}
 };
 
-void seedRandom(RandomCore& c, std::mt19937& rng)
+void seedProgram(RandomCore& c, std::mt19937& rng)
 {
     std::uniform_int_distribution<int> byte(0, 255), word(0, 0xFFFF);
     for (int i = 0; i < 0x10000; ++i)
@@ -178,7 +174,7 @@ TEST(CycleProfileRandom, StepIntoMatchesTraceAndClockCounter)
     for (bool shortRoad : {true, false}) {
         for (int program = 0; program < 30; ++program) {
             auto c = std::make_unique<RandomCore>(true);
-            seedRandom(*c, rng);
+            seedProgram(*c, rng);
             c->control.simulatorShortRoad = shortRoad;
             c->control.profile.setEnabled(true);
             std::map<int32_t, uint64_t> trace;
@@ -210,7 +206,7 @@ TEST(CycleProfileRandom, PlaySumsEqualTheClockCounter)
     for (bool withHooks : {true, false}) {
         for (int program = 0; program < 20; ++program) {
             auto c = std::make_unique<RandomCore>(withHooks);
-            seedRandom(*c, rng);
+            seedProgram(*c, rng);
             c->control.profile.setEnabled(true);
             RunOptions options;
             options.stopOnHalt = true;

@@ -26,65 +26,25 @@ public:
     void beforeRead(int32_t address) override { log.push_back("beforeRead " + std::to_string(address)); }
 };
 
-struct Core {
-    // Without hooks, as the headless runner and the benchmarks use it.
-    Core(bool shortRoad, bool withHooks = true)
-        : link(&notifier, withHooks ? &hooks : nullptr), control(link, breakpoints)
-    {
-        control.simulatorShortRoad = shortRoad;
-        link.setIoUnit(&io);
-        link.setIoActive(true);
-    }
-    RecordingNotifier notifier;
-    CountingHooks hooks;
-    TracingIoUnit io;
-    AccessLayer link;
-    BreakpointTable breakpoints;
-    ExecutionControl control;
+// With hooks or without (as the headless runner and the benchmarks use it);
+// the I/O unit active.
+struct Core : BasicSimCore<TracingIoUnit> {
+    Core(bool shortRoad, bool withHooks = true) : BasicSimCore(shortRoad, withHooks) { link.setIoActive(true); }
 };
 
 // Both cores get the same image and registers.
 void seed(Core& a, Core& b, std::mt19937& rng)
 {
-    std::uniform_int_distribution<int> byte(0, 255), word(0, 0xFFFF);
-    for (int i = 0; i < 0x10000; ++i)
-        a.link.image()[i] = static_cast<uint8_t>(byte(rng));
-    // Some programs run near the top of memory and through the save area.
-    const int32_t pcs[] = {0xE000, 0xFFF0, 0x0000, static_cast<int32_t>(word(rng))};
-    CpuRegisters r;
-    r.A = static_cast<uint8_t>(byte(rng));
-    r.B = static_cast<uint8_t>(byte(rng));
-    r.IX = word(rng);
-    r.IY = word(rng);
-    r.SP = word(rng);
-    r.CCR = static_cast<uint8_t>(byte(rng));
-    r.unpackCCR();
-    r.PC = pcs[byte(rng) % 4];
-    std::memcpy(b.link.image(), a.link.image(), 0x10000);
-    a.link.regs = r;
-    b.link.regs = r;
+    seedRandom(a.link, rng);
+    copyState(a, b);
 }
 
 std::string differences(Core& a, Core& b)
 {
     std::string d;
     const CpuRegisters& x = a.link.regs;
-    const CpuRegisters& y = b.link.regs;
-    auto check = [&d](const char* what, long p, long q) {
-        if (p != q)
-            d += std::string(what) + " " + std::to_string(p) + " vs " + std::to_string(q) + "; ";
-    };
-    check("A", x.A, y.A);
-    check("B", x.B, y.B);
-    check("IX", x.IX, y.IX);
-    check("IY", x.IY, y.IY);
-    check("SP", x.SP, y.SP);
-    check("PC", x.PC, y.PC);
-    check("CCR", x.CCR, y.CCR);
-    const bool fx[8] = {x.C, x.V, x.Z, x.N, x.I, x.H, x.X, x.S};
-    const bool fy[8] = {y.C, y.V, y.Z, y.N, y.I, y.H, y.X, y.S};
-    for (int i = 0; i < 8; ++i)
-        check("flag", fx[i], fy[i]);
+    checkRegisters(d, x, b.link.regs);
+    auto check = [&d](const char* what, long p, long q) { checkSame(d, what, p, q); };
     check("clock", a.control.clockCounter, b.control.clockCounter);
     const StepInfo& s = a.control.lastStep();
     const StepInfo& t = b.control.lastStep();
@@ -103,13 +63,7 @@ std::string differences(Core& a, Core& b)
     check("events", a.hooks.events, b.hooks.events);
     if (a.io.log != b.io.log)
         d += "I/O unit calls differ; ";
-    if (std::memcmp(a.link.image(), b.link.image(), 0x10000) != 0) {
-        for (int i = 0; i < 0x10000; ++i)
-            if (a.link.image()[i] != b.link.image()[i]) {
-                check("image byte", i, -1);
-                break;
-            }
-    }
+    checkImage(d, a.link.image(), b.link.image());
     // Whatever the window held before, PC..PC+4 read through it are current.
     const int32_t pc = x.PC;
     const CodeWindow& wa = a.control.codeAt(pc);

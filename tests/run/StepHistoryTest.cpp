@@ -19,19 +19,7 @@ using namespace zelk::test;
 
 namespace {
 
-struct Core {
-    explicit Core(bool shortRoad) : link(&notifier, &hooks), control(link, breakpoints)
-    {
-        control.simulatorShortRoad = shortRoad;
-        link.setIoUnit(&io);
-    }
-    RecordingNotifier notifier;
-    CountingHooks hooks;
-    LoggingIoUnit io;
-    AccessLayer link;
-    BreakpointTable breakpoints;
-    ExecutionControl control;
-};
+using Core = SimCore;
 
 struct Snapshot {
     std::vector<uint8_t> image;
@@ -48,53 +36,17 @@ Snapshot snap(Core& c)
 std::string differences(const Snapshot& s, Core& c)
 {
     std::string d;
-    auto check = [&d](const char* what, long p, long q) {
-        if (p != q)
-            d += std::string(what) + " " + std::to_string(p) + " vs " + std::to_string(q) + "; ";
-    };
-    const CpuRegisters& x = s.regs;
-    const CpuRegisters& y = c.link.regs;
-    check("A", x.A, y.A);
-    check("B", x.B, y.B);
-    check("IX", x.IX, y.IX);
-    check("IY", x.IY, y.IY);
-    check("SP", x.SP, y.SP);
-    check("PC", x.PC, y.PC);
-    check("CCR", x.CCR, y.CCR);
-    const bool fx[8] = {x.C, x.V, x.Z, x.N, x.I, x.H, x.X, x.S};
-    const bool fy[8] = {y.C, y.V, y.Z, y.N, y.I, y.H, y.X, y.S};
-    for (int i = 0; i < 8; ++i)
-        check("flag", fx[i], fy[i]);
-    check("clock", s.clock, c.control.clockCounter);
-    // One compare of the whole image first: this runs after every step, and
-    // a byte loop over 64 KB is most of the test's time in the sanitizer build.
-    if (std::memcmp(s.image.data(), c.link.image(), 0x10000) != 0)
-        for (int i = 0; i < 0x10000; ++i)
-            if (s.image[static_cast<size_t>(i)] != c.link.image()[i]) {
-                check("image byte", i, -1);
-                break;
-            }
+    checkRegisters(d, s.regs, c.link.regs);
+    checkSame(d, "clock", s.clock, c.control.clockCounter);
+    checkImage(d, s.image.data(), c.link.image());
     return d;
 }
 
 void seed(Core& c, std::mt19937& rng)
 {
-    std::uniform_int_distribution<int> byte(0, 255), word(0, 0xFFFF);
-    for (int i = 0; i < 0x10000; ++i)
-        c.link.image()[i] = static_cast<uint8_t>(byte(rng));
-    const int32_t pcs[] = {0xE000, 0xFFF0, 0x0000, static_cast<int32_t>(word(rng))};
-    CpuRegisters r;
-    r.A = static_cast<uint8_t>(byte(rng));
-    r.B = static_cast<uint8_t>(byte(rng));
-    r.IX = word(rng);
-    r.IY = word(rng);
-    r.SP = word(rng);
-    r.CCR = static_cast<uint8_t>(byte(rng));
-    r.unpackCCR();
+    seedRandom(c.link, rng);
     // Flags that disagree with CCR must come back as they were too.
-    r.Z = !r.Z;
-    r.PC = pcs[byte(rng) % 4];
-    c.link.regs = r;
+    c.link.regs.Z = !c.link.regs.Z;
     c.control.clockCounter = static_cast<uint32_t>(rng());
 }
 
