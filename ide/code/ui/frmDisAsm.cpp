@@ -51,6 +51,15 @@ QElapsedTimer& clock()
     return t;
 }
 
+// The widget of the active child window when it offers method (by its
+// signature, "toggleBreakpointAtCaret()"), else null.
+QWidget* activeChildWith(frmMain& m, const char* method)
+{
+    QMdiSubWindow* sub = m.mdiArea()->currentSubWindow();
+    QWidget* w = sub ? sub->widget() : nullptr;
+    return w && w->metaObject()->indexOfMethod(method) >= 0 ? w : nullptr;
+}
+
 frmDisAsm* disasmOf(frmMain& m)
 {
     return dynamic_cast<frmDisAsm*>(m.viewWidget(QStringLiteral("mnuViewDisassembler")));
@@ -599,6 +608,13 @@ void frmDisAsm::deactivated()
                           "mnuDebugGetResVec", "mnuDebugGoToPCAddress", "mnuDebugGoToAddress",
                           "mnuDebugClearAllBreakpoints"})
         main_.setCommandEnabled(QString::fromLatin1(n), false);
+    // Toggle Breakpoint stays for an editor of the assembled source that
+    // became the active child.
+    bool editorToggles = false;
+    if (QWidget* w = activeChildWith(main_, "canToggleBreakpointAtCaret()"))
+        QMetaObject::invokeMethod(w, "canToggleBreakpointAtCaret", Q_RETURN_ARG(bool, editorToggles));
+    if (editorToggles)
+        main_.setCommandEnabled(QStringLiteral("mnuDebugToggleBreakpoint"), true);
 }
 
 // ---- Registration ------------------------------------------------------------------------
@@ -617,6 +633,11 @@ ZELK_REGISTER_EXTENSION(disasmCommands, [](frmMain& m) {
             d->mnuSetNewPC();
     });
     m.setCommand(QStringLiteral("mnuDebugToggleBreakpoint"), [main] {
+        // An active editor of the assembled source toggles at its caret line.
+        if (QWidget* w = activeChildWith(*main, "toggleBreakpointAtCaret()")) {
+            QMetaObject::invokeMethod(w, "toggleBreakpointAtCaret");
+            return;
+        }
         if (frmDisAsm* d = disasmOf(*main))
             d->mnuToggleBreakpoint();
     });

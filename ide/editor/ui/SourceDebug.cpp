@@ -33,6 +33,11 @@ bool isSourceEditor(const frmEditor& e)
 
 } // namespace
 
+bool holdsProgramSource(const frmEditor& editor)
+{
+    return isSourceEditor(editor);
+}
+
 void setProgramSource(frmMain& m, const QString& listingPath, const QString& sourcePath)
 {
     ProgramSource& s = programSource();

@@ -48,6 +48,10 @@ QVector<int> breakpointLines(frmMain& m);
 // file, only says why in the status bar. Returns whether the table changed.
 bool toggleSourceBreakpoint(frmMain& m, frmEditor& editor, int line);
 
+// Whether editor shows the source of the program's line map (its margin
+// and F9 set breakpoints).
+bool holdsProgramSource(const frmEditor& editor);
+
 // The tip for a word under the mouse: empty unless it is a label of the
 // program's symbol table.
 QString labelTipText(frmMain& m, const QString& word);

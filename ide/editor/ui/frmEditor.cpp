@@ -344,6 +344,8 @@ void frmEditor::activate()
     }
     for (const char* n : {"mnuFileClose", "mnuFileSaveAs", "mnuFilePrint"})
         main_.setCommandEnabled(QString::fromLatin1(n), true);
+    if (canToggleBreakpointAtCaret())
+        main_.setCommandEnabled(QStringLiteral("mnuDebugToggleBreakpoint"), true);
     if (QAction* b = main_.toolButton(QStringLiteral("Print")))
         b->setEnabled(true);
     main_.setCommandEnabled(QStringLiteral("mnuEditFind"), true);
@@ -358,6 +360,16 @@ void frmEditor::activate()
             l->setVisible(true);
 }
 
+void frmEditor::toggleBreakpointAtCaret()
+{
+    toggleSourceBreakpoint(main_, *this, Text->textCursor().blockNumber() + 1);
+}
+
+bool frmEditor::canToggleBreakpointAtCaret() const
+{
+    return holdsProgramSource(*this);
+}
+
 void frmEditor::deactivate()
 {
     active_ = false;
@@ -368,6 +380,9 @@ void frmEditor::deactivate()
     programFiles().assemblyTargetTitle.clear();
     for (const char* n : {"mnuFileClose", "mnuFileSave", "mnuFileSaveAs", "mnuFilePrint"})
         main_.setCommandEnabled(QString::fromLatin1(n), false);
+    // The disassembler enables it again when it becomes the active child.
+    if (canToggleBreakpointAtCaret())
+        main_.setCommandEnabled(QStringLiteral("mnuDebugToggleBreakpoint"), false);
     for (const char* n : {"Save", "Print", "Cut", "Copy", "Paste", "Undo", "Redo", "Find", "Find Next"})
         if (QAction* b = main_.toolButton(QString::fromLatin1(n)))
             b->setEnabled(false);

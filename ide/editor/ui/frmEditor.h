@@ -63,6 +63,14 @@ public:
     void cancelUnload() override;
     bool refreshable() const override { return false; }
 
+    // Debug > Toggle Breakpoint (F9) while this editor is active: the
+    // breakpoint of the caret line's instruction, as a click in the margin
+    // sets it (the same table as the disassembler's). Found by name by the
+    // command, which acts on the disassembler otherwise.
+    Q_INVOKABLE void toggleBreakpointAtCaret();
+    // Whether the command can act here (this editor shows the assembled source).
+    Q_INVOKABLE bool canToggleBreakpointAtCaret() const;
+
     // Activation and deactivation as the active child changes.
     void activate();
     void deactivate();

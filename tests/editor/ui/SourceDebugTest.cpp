@@ -206,6 +206,62 @@ private slots:
         QCOMPARE(other->Text->pcLine(), 0);
     }
 
+    // Debug > Toggle Breakpoint (F9) in the editor of the assembled source
+    // acts on the caret line, in the same table as the margin and the
+    // disassembler; the command stays enabled there with the disassembler
+    // open, and works on the disassembler again once that is active.
+    void toggleBreakpointActsOnTheCaretLine()
+    {
+        Session s;
+        QVERIFY(s.begin());
+        frmMain& m = *s.m;
+        m.runCommand("mnuFileDownload");
+        auto* dis = qobject_cast<frmDisAsm*>(m.viewWidget("mnuViewDisassembler"));
+        QVERIFY(dis);
+        SourceEdit* t = s.e->Text;
+        m.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(s.e->parentWidget()));
+        QCoreApplication::processEvents();
+        QVERIFY(m.menuItem("mnuDebugToggleBreakpoint")->isEnabled());
+
+        struct Case {
+            const char* text;        // the caret's line
+            int32_t address;         // its instruction (-1: none)
+            bool setAfter;           // the breakpoint is set after the command
+        };
+        const Case cases[] = {
+            {"LDAA", 0xE009, true},
+            {"LDAA", 0xE009, false},  // again: taken out
+            {"CLR", 0xE003, true},
+            {"counts up", -1, false},
+            {"FDB", -1, false},
+        };
+        for (const Case& c : cases) {
+            const int line = lineOf(c.text);
+            QTextCursor cursor(t->document()->findBlockByNumber(line - 1));
+            cursor.movePosition(QTextCursor::EndOfBlock);
+            t->setTextCursor(cursor);
+            const int before = m.breakpoints().count();
+            m.runCommand("mnuDebugToggleBreakpoint");
+            if (c.address < 0) {
+                QCOMPARE(m.breakpoints().count(), before);
+                QCOMPARE(m.passingMessage(), QString::fromLatin1(NoInstructionOnLine).arg(line));
+                continue;
+            }
+            QCOMPARE(m.breakpoints().contains(c.address), c.setAfter);
+            QCOMPARE(t->breakpointLines().contains(line), c.setAfter);
+        }
+        QCOMPARE(m.breakpoints().count(), 1);
+        shot(m, "source-04-f9-breakpoint");
+
+        // The disassembler active: the command toggles its current row again.
+        m.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(dis->parentWidget()));
+        QCoreApplication::processEvents();
+        QVERIFY(m.menuItem("mnuDebugToggleBreakpoint")->isEnabled());
+        const int before = m.breakpoints().count();
+        m.runCommand("mnuDebugToggleBreakpoint");
+        QVERIFY(m.breakpoints().count() != before);
+    }
+
     void linesAddedAfterAssemblyMarkNothingUntilTheNextAssemble()
     {
         Session s;
