@@ -376,7 +376,8 @@ const ReachTable reachTable;
     const CpuRegisters& regs = link_.regs;
     const int32_t pc = regs.PC & 0xFFFF;
     SimulatorTarget& sim = link_.simulator();
-    if (chip_.due() || sim.trapsAt(pc)) [[unlikely]]
+    // With the peripherals off nothing is ever due and nothing traps.
+    if (chip_.enabled() && (chip_.due() || sim.trapsAt(pc))) [[unlikely]]
         return true;
     const uint8_t* image = sim.image();
     const uint8_t page = prefixPage[image[pc]];
@@ -411,14 +412,12 @@ const ReachTable reachTable;
 [[gnu::always_inline]] inline bool ExecutionControl::stepInto()
 {
     if (watching() && link_.simulatorMode()) [[unlikely]] {
-        if (dataBreakpointFilter && !history.enabled() && !mayTouchWatched()) {
-            // Nothing watched within its reach: the plain road (the watch
-            // stays disarmed), with what a watched step reports.
-            dataHitPending_ = false;
-            stepsBack_ = 0;
-            return stepIntoPlain();
-        }
-        return stepIntoWatched();
+        if (!dataBreakpointFilter || history.enabled() || mayTouchWatched())
+            return stepIntoWatched();
+        // Nothing watched within its reach: the plain road (the watch stays
+        // disarmed), with what a watched step reports.
+        dataHitPending_ = false;
+        stepsBack_ = 0;
     }
     return stepIntoPlain();
 }
