@@ -2,7 +2,10 @@
 // mode runs a loop-heavy program with the Play command, through the same
 // event time slice as the program. Prints
 //   - instructions per second of Play with no debugger window open (and,
-//     when this build has it, with the CPU register window open), and
+//     when this build has it, with the CPU register window open), with the
+//     step history at its default size (every step recorded) and switched
+//     off (Options, history 0: the run keeps its steps in the headless loop
+//     between the time slices), and
 //   - the Pause latency: from a Pause command posted to the event queue by
 //     another thread until the Play loop has stopped (20 runs, random moment).
 //
@@ -88,13 +91,19 @@ int main(int argc, char* argv[])
     app.processEvents();
 
     std::printf("Play, event time slice %u ms\n", m.runOptions().eventEveryMs);
-    const double ips = throughput(m, seconds);
-    std::printf("  no debugger window:       %8.2f million instructions/s\n", ips / 1e6);
-    if (zelk::ViewRegistry::byMenuItem("mnuViewRegCPU")) {
-        m.runCommand("mnuViewRegCPU");
-        const double ipsCpu = throughput(m, seconds);
-        std::printf("  CPU register window open: %8.2f million instructions/s\n", ipsCpu / 1e6);
-        m.closeView("mnuViewRegCPU");
+    const size_t historySteps = m.run().history.capacity();
+    double ips = 0;
+    for (const size_t capacity : {historySteps, size_t{0}}) {
+        m.run().setHistoryCapacity(capacity);
+        std::printf(" step history %zu steps:\n", capacity);
+        ips = throughput(m, seconds);
+        std::printf("  no debugger window:       %8.2f million instructions/s\n", ips / 1e6);
+        if (zelk::ViewRegistry::byMenuItem("mnuViewRegCPU")) {
+            m.runCommand("mnuViewRegCPU");
+            const double ipsCpu = throughput(m, seconds);
+            std::printf("  CPU register window open: %8.2f million instructions/s\n", ipsCpu / 1e6);
+            m.closeView("mnuViewRegCPU");
+        }
     }
 
     std::mt19937 rng(11);
@@ -107,7 +116,7 @@ int main(int argc, char* argv[])
         sum += l;
     std::printf("Pause latency over %zu runs: median %.2f ms, mean %.2f ms, max %.2f ms\n", lat.size(),
                 lat[lat.size() / 2], sum / lat.size(), lat.back());
-    std::printf("Targets: >= 2 million instructions/s, Pause within 50 ms: %s\n",
-                ips >= 2e6 && lat.back() <= 50 ? "met" : "NOT met");
+    std::printf("Targets: >= 50 million instructions/s (history off), Pause within 50 ms: %s\n",
+                ips >= 50e6 && lat.back() <= 50 ? "met" : "NOT met");
     return 0;
 }

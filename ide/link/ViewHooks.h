@@ -45,6 +45,12 @@ public:
     // disable Pause, restore the timers).
     virtual void runStarted(RunKind) {}
     virtual void runStopped(RunKind) {}
+    // True when, during Play, RefreshCpuWindow, ClockCountUpdate and
+    // BoardStatus only mark what processEvents will show next: Play then
+    // calls them once before each processEvents (and when it stops) rather
+    // than after every instruction, and runs the instructions in between
+    // without calling out.
+    virtual bool deferStepUpdates() const { return false; }
 };
 
 } // namespace zelk

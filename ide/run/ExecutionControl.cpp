@@ -4,6 +4,7 @@
 #include "code/Decoder.h"
 #include "code/OpcodeFacts.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <chrono>
@@ -1053,7 +1054,8 @@ void ExecutionControl::makeStepBoard()
 }
 
 // Play with no views attached (no hooks: nothing can look at the registers
-// or pause the loop between steps), in simulator mode, no tracer: the loop
+// or pause the loop between steps), or one slice of a Play whose views take
+// their updates between slices (runSliced), in simulator mode, no tracer: the loop
 // of runLoop with Korvex's registers kept in their own record, and PC, the
 // clock counter and the last step's facts in locals, from one step to the
 // next. The run state follows them before any other road runs and when the
@@ -1063,7 +1065,8 @@ void ExecutionControl::makeStepBoard()
 // I/O unit's notice of a bit-branch operand handled as the access layer
 // does them without hooks; RTI goes through stepInto() on the synchronised
 // state.
-StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch)
+StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch,
+                                         uint64_t sliceSteps, uint64_t& ran)
 {
     CpuRegisters& regs = link_.regs;
     SimulatorTarget& sim = link_.simulator();
@@ -1102,16 +1105,26 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
 
     StopReason reason = StopReason::Paused;
     uint64_t steps = 0;
+    // One look per step at both bounds: a slice ends before anything else
+    // is looked at (the next slice starts there), the step bound after the
+    // breakpoint check.
+    const uint64_t limit = std::min(stepLimit, sliceSteps);
     while (!stopFlag) {
+        if (steps >= limit) [[unlikely]] {
+            if (steps >= sliceSteps) {
+                reason = StopReason::None;
+                break;
+            }
+            if (!(anyBreakpoints && !first && breakpoints_.contains(pc))) {
+                stopFlag = true;
+                reason = StopReason::StepBound;
+                break;
+            }
+        }
         if (anyBreakpoints && !first && breakpoints_.contains(pc)) {
             stopFlag = true;
             playRunning = false;
             reason = StopReason::Breakpoint;
-            break;
-        }
-        if (steps >= stepLimit) {
-            stopFlag = true;
-            reason = StopReason::StepBound;
             break;
         }
         const uint8_t opcode = image[pc];
@@ -1326,7 +1339,80 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         knownLength_ = 0;
     }
     toState();
+    ran = steps;
     return reason;
+}
+
+bool ExecutionControl::runSliced(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch, uint32_t everySteps,
+                                 uint32_t everyMs, uint64_t& steps, StopReason& reason)
+{
+    using Clock = std::chrono::steady_clock;
+    ViewHooks& hooks = link_.hooks();
+    // As the stepped loop sets them up (nothing is watched on this road).
+    link_.simulator().setWatch(nullptr);
+    dataHitPending_ = false;
+    // With a time interval, slices aim at a quarter of it (at most 1 ms):
+    // the clock is read once per slice, and a stretch of slow steps (the
+    // general road) holds the window messages back a few slices at most.
+    // Without one, a slice is the step interval.
+    const Clock::duration sliceTime = std::chrono::microseconds(std::min<uint32_t>(everyMs, 4) * 250);
+    constexpr uint64_t MinSlice = 64, MaxSlice = uint64_t{1} << 24;
+    uint64_t slice = everyMs ? 1024 : everySteps;
+    uint64_t sinceEvents = 0;
+    bool untold = false;  // steps ran since the windows were last told
+    // A step of Play refreshes the CPU window only (a breakpoint's stop
+    // clears Play running after the last step).
+    const bool play = playRunning;
+    auto tell = [&] {
+        if (!untold)
+            return;
+        untold = false;
+        // What each step would have reported: the link's state (the stack
+        // and operand accesses), the refresh and the clock counter.
+        hooks.BoardStatus();
+        if (play)
+            hooks.RefreshCpuWindow();
+        else
+            hooks.Refresh();
+        hooks.ClockCountUpdate();
+    };
+    Clock::time_point lastEvents = everyMs ? Clock::now() : Clock::time_point{};
+    for (;;) {
+        const uint64_t n = std::min<uint64_t>(slice, everySteps - sinceEvents);
+        const Clock::time_point began = everyMs ? Clock::now() : Clock::time_point{};
+        uint64_t ran = 0;
+        reason = runHeadless(stepLimit - steps, stopOnHalt, stopOnSelfBranch, n, ran);
+        steps += ran;
+        sinceEvents += ran;
+        untold = untold || ran != 0;
+        if (reason != StopReason::None)
+            break;
+        bool yield = sinceEvents >= everySteps;
+        if (everyMs != 0) {
+            const Clock::time_point now = Clock::now();
+            if (n == slice) {
+                const Clock::duration took = now - began;
+                if (took < sliceTime / 2)
+                    slice = std::min(slice * 2, MaxSlice);
+                else if (took > sliceTime)
+                    slice = std::max(slice / 2, MinSlice);
+            }
+            yield = yield || now - lastEvents >= std::chrono::milliseconds(everyMs);
+        }
+        if (!yield)
+            continue;
+        tell();
+        hooks.processEvents();
+        sinceEvents = 0;
+        if (everyMs != 0)
+            lastEvents = Clock::now();
+        if (!stopFlag && !headlessRoadOpen()) {
+            reason = StopReason::Paused;
+            return false;
+        }
+    }
+    tell();
+    return true;
 }
 
 StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, uint32_t paceMs)
@@ -1348,15 +1434,22 @@ StopReason ExecutionControl::runLoop(const RunOptions& options, bool animate, ui
     const uint32_t lookEvery = board ? 1 : ((everyMs != 0 || pacedRate > 0) && everySteps > 64) ? 64 : everySteps;
 
     const bool paced = pacedRate > 0 && !animate && !board;
-    if (!animate && !tracing && simulatorShortRoad && !link_.hasHooks() && link_.simulatorMode() &&
-        link_.linkReady() && !watching() && !paced) {
-        // Without hooks the event looks would do nothing.
-        lastStop_ = runHeadless(stepLimit, stopOnHalt, stopOnSelfBranch);
-        return lastStop_;
-    }
-
     StopReason reason = StopReason::Paused;
     uint64_t steps = 0;
+    if (!animate && !tracing && !paced && headlessRoadOpen()) {
+        if (!link_.hasHooks()) {
+            // Without hooks the event looks would do nothing.
+            uint64_t ran = 0;
+            lastStop_ = runHeadless(stepLimit, stopOnHalt, stopOnSelfBranch, UINT64_MAX, ran);
+            return lastStop_;
+        }
+        if (link_.hooks().deferStepUpdates() &&
+            runSliced(stepLimit, stopOnHalt, stopOnSelfBranch, everySteps, everyMs, steps, reason)) {
+            lastStop_ = reason;
+            return reason;
+        }
+    }
+
     uint32_t sinceLook = 0, sinceEvents = 0;
     Clock::time_point lastEvents = everyMs ? Clock::now() : Clock::time_point{};
     Pacer pacer;

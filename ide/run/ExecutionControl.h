@@ -354,7 +354,23 @@ private:
     void makeStepSimulated();
     [[gnu::noinline]] void makeStepBoard();
     StopReason runLoop(const RunOptions& options, bool animate, uint32_t paceMs);
-    StopReason runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch);
+    // The headless loop: at most stepLimit steps (StepBound), ending early
+    // without a stop (StopReason::None, stop flag untouched) after
+    // sliceSteps steps; ran tells how many ran.
+    StopReason runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch, uint64_t sliceSteps,
+                           uint64_t& ran);
+    // Play through view hooks that defer the per-step updates: the headless
+    // loop in time-sized slices, the updates and window messages between
+    // them. True when the run is over (reason set); false when a window
+    // message left nothing for this road (history or a data breakpoint
+    // switched on): the caller steps the rest, steps counting those done.
+    bool runSliced(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch, uint32_t everySteps,
+                   uint32_t everyMs, uint64_t& steps, StopReason& reason);
+    // Whether a run may keep its steps in runHeadless (no tracer, no pacing).
+    bool headlessRoadOpen() const
+    {
+        return simulatorShortRoad && link_.simulatorMode() && link_.linkReady() && !watching();
+    }
     StopReason playWithTemporaryBreakpoint(int32_t address, const RunOptions& options);
     // The stack bytes a return at PC needs (RTS: SP+1..2, RTI: SP+8..9),
     // read into the stack buffer; null for any other opcode. False when

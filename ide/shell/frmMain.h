@@ -166,6 +166,9 @@ public:
     void processEvents() override;
     void runStarted(RunKind kind) override;
     void runStopped(RunKind kind) override;
+    // The CPU window and the clock panel are only marked during Play and
+    // shown from processEvents; the link panel is fixed in simulator mode.
+    bool deferStepUpdates() const override { return true; }
     void message(std::string caption, std::string text, MessageIcon icon) override;
     // When set, messages go here instead of a message box (tests, scripted runs).
     std::function<void(const QString& caption, const QString& text, MessageIcon icon)> messageHook;

@@ -46,10 +46,12 @@ public:
     }
     void runStarted(RunKind) override { ++started; }
     void runStopped(RunKind) override { ++stopped; }
+    bool deferStepUpdates() const override { return defer; }
 
     int boardStatus = 0, clockCountUpdate = 0, refresh = 0, refreshCpuWindow = 0, redrawCpuWindow = 0;
     int goToPC = 0, freeze = 0, thaw = 0, menus = 0, events = 0, started = 0, stopped = 0;
     std::function<void()> onEvents;
+    bool defer = false;  // what deferStepUpdates() answers
 };
 
 // Logs each call as text: "InFresh 0", "OutData 65", ...

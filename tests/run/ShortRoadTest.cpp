@@ -39,7 +39,8 @@ void seed(Core& a, Core& b, std::mt19937& rng)
     copyState(a, b);
 }
 
-std::string differences(Core& a, Core& b)
+// hooksToo: the view hooks' call counts must agree as well.
+std::string differences(Core& a, Core& b, bool hooksToo = true)
 {
     std::string d;
     const CpuRegisters& x = a.link.regs;
@@ -56,10 +57,12 @@ std::string differences(Core& a, Core& b)
     check("step.executed", s.executed, t.executed);
     check("executeFlag", a.control.executeFlag, b.control.executeFlag);
     check("linkReady", a.link.linkReady(), b.link.linkReady());
-    check("refresh", a.hooks.refresh, b.hooks.refresh);
-    check("refreshCpuWindow", a.hooks.refreshCpuWindow, b.hooks.refreshCpuWindow);
-    check("clockCountUpdate", a.hooks.clockCountUpdate, b.hooks.clockCountUpdate);
-    check("boardStatus", a.hooks.boardStatus, b.hooks.boardStatus);
+    if (hooksToo) {
+        check("refresh", a.hooks.refresh, b.hooks.refresh);
+        check("refreshCpuWindow", a.hooks.refreshCpuWindow, b.hooks.refreshCpuWindow);
+        check("clockCountUpdate", a.hooks.clockCountUpdate, b.hooks.clockCountUpdate);
+        check("boardStatus", a.hooks.boardStatus, b.hooks.boardStatus);
+    }
     check("events", a.hooks.events, b.hooks.events);
     if (a.io.log != b.io.log)
         d += "I/O unit calls differ; ";
@@ -233,3 +236,188 @@ TEST(ShortRoad, HeadlessBranchBeforeAnyStepUsesTheRecordsFlags)
 }
 
 } // namespace
+
+// Play through hooks that take the step updates between time slices (the
+// main window's) against Play through hooks that get them after every step:
+// the same random programs, with and without the peripherals, must stop for
+// the same reason with the same state, the window messages running after
+// the same steps; the deferred updates come before each message run that
+// followed steps, and once more at the end.
+class SlicedPlay : public ::testing::TestWithParam<bool> {};
+
+TEST_P(SlicedPlay, AgreesWithPlayStepByStep)
+{
+    const bool peripherals = GetParam();
+    std::mt19937 rng(peripherals ? 31 : 32);
+    std::uniform_int_distribution<int> word(0, 0xFFFF), pauseAt(1, 12);
+    int runsWithSteps = 0;
+    for (int program = 0; program < 40; ++program) {
+        auto a = std::make_unique<Core>(true);
+        auto b = std::make_unique<Core>(true);
+        a->hooks.defer = true;
+        seed(*a, *b, rng);
+        const int32_t breakpoint = word(rng);
+        for (Core* c : {a.get(), b.get()}) {
+            c->link.simulator().setPeripherals(peripherals);
+            c->breakpoints.append(breakpoint);
+        }
+        // Pause from the window messages after a random number of them.
+        const int pauseAfter = pauseAt(rng);
+        int updatesSeen = 0, staleEvents = 0;
+        uint32_t clockSeen = 0;
+        a->hooks.onEvents = [&] {
+            // Steps ran since the last message run: the updates came first.
+            if (a->control.clockCounter != clockSeen && a->hooks.clockCountUpdate == updatesSeen)
+                ++staleEvents;
+            updatesSeen = a->hooks.clockCountUpdate;
+            clockSeen = a->control.clockCounter;
+            if (a->hooks.events % pauseAfter == 0)
+                a->control.Pause();
+        };
+        b->hooks.onEvents = [&] {
+            if (b->hooks.events % pauseAfter == 0)
+                b->control.Pause();
+        };
+        RunOptions options;
+        options.stopOnHalt = true;
+        options.stopOnSelfBranch = true;
+        options.eventEveryMs = 0;
+        for (int run = 0; run < 40; ++run) {
+            options.eventEverySteps = 1 + run % 7 * 5;
+            options.maxSteps = run % 5 == 4 ? 0 : 1 + run % 3 * 40;
+            const int updatesBefore = a->hooks.clockCountUpdate;
+            clockSeen = a->control.clockCounter;
+            updatesSeen = updatesBefore;
+            const uint32_t clockBefore = a->control.clockCounter;
+            const StopReason ra = a->control.Play(options);
+            const StopReason rb = b->control.Play(options);
+            ASSERT_EQ(ra, rb) << "program " << program << " run " << run;
+            const std::string d = differences(*a, *b, false);
+            ASSERT_TRUE(d.empty()) << "program " << program << " run " << run << ": " << d;
+            ASSERT_EQ(staleEvents, 0) << "program " << program << " run " << run;
+            if (a->control.clockCounter != clockBefore) {
+                ++runsWithSteps;
+                // The steps' last updates were told before the run ended.
+                EXPECT_GT(a->hooks.clockCountUpdate, updatesBefore);
+                EXPECT_GT(a->hooks.refreshCpuWindow, 0);
+            }
+            if (ra == StopReason::Refused)
+                break;
+        }
+        // Without the peripherals' general-road steps (which report as
+        // they go), no more calls out than the step-by-step road makes.
+        if (!peripherals) {
+            EXPECT_LE(a->hooks.clockCountUpdate, b->hooks.clockCountUpdate);
+        }
+    }
+    EXPECT_GT(runsWithSteps, 200);
+}
+
+INSTANTIATE_TEST_SUITE_P(ShortRoad, SlicedPlay, ::testing::Bool(), [](const ::testing::TestParamInfo<bool>& info) {
+    return std::string(info.param ? "Peripherals" : "NoPeripherals");
+});
+
+// A window message that switches the step history on in the middle of a
+// sliced Play hands the rest of the run to the recording road: the history
+// holds exactly the steps after the switch, as with per-step updates.
+TEST(SlicedPlay, HistorySwitchedOnDuringPlayRecordsTheRest)
+{
+    Core a(true), b(true);
+    a.hooks.defer = true;
+    for (Core* c : {&a, &b}) {
+        // $E000 LDAB #$10 / DECB / BNE -3 / INX / STX $20 / BRA $E000
+        const uint8_t code[] = {0xC6, 0x10, 0x5A, 0x26, 0xFD, 0x08, 0xDF, 0x20, 0x20, 0xF6};
+        std::copy(std::begin(code), std::end(code), c->link.image() + 0xE000);
+        c->link.regs.PC = 0xE000;
+        c->link.regs.SP = 0x00FF;
+        c->hooks.onEvents = [c] {
+            if (c->hooks.events == 3)
+                c->control.setHistoryCapacity(1000);
+        };
+    }
+    RunOptions options;
+    options.eventEverySteps = 100;
+    options.eventEveryMs = 0;
+    options.maxSteps = 550;
+    for (Core* c : {&a, &b})
+        EXPECT_EQ(c->control.Play(options), StopReason::StepBound);
+    EXPECT_EQ(differences(a, b, false), "");
+    EXPECT_EQ(a.control.history.size(), 250u);
+    EXPECT_EQ(b.control.history.size(), 250u);
+    // Step Back undoes the same steps on both.
+    for (int i = 0; i < 250; ++i) {
+        ASSERT_TRUE(a.control.StepBack());
+        ASSERT_TRUE(b.control.StepBack());
+    }
+    EXPECT_FALSE(a.control.StepBack());
+    EXPECT_EQ(differences(a, b, false), "");
+    EXPECT_EQ(a.control.clockCounter, b.control.clockCounter);
+}
+
+// Pause through the window messages of a time-sliced Play (5 ms slices, as
+// the main window sets them) on a program that never ends: the run stops at
+// the first message run after the Pause, with state in step with the
+// clock counter.
+TEST(SlicedPlay, PauseInATimeSliceStopsTheRun)
+{
+    Core a(true);
+    a.hooks.defer = true;
+    const uint8_t code[] = {0xC6, 0x10, 0x5A, 0x26, 0xFD, 0x08, 0xDF, 0x20, 0x20, 0xF6};
+    std::copy(std::begin(code), std::end(code), a.link.image() + 0xE000);
+    a.link.regs.PC = 0xE000;
+    a.hooks.onEvents = [&a] {
+        if (a.hooks.events == 4)
+            a.control.Pause();
+    };
+    RunOptions options;
+    options.eventEverySteps = 1u << 20;
+    options.eventEveryMs = 5;
+    EXPECT_EQ(a.control.Play(options), StopReason::Paused);
+    EXPECT_EQ(a.hooks.events, 4);
+    EXPECT_GT(a.control.clockCounter, 0u);
+    // The save area holds the registers of the last step.
+    uint8_t area[9];
+    a.link.regs.storeSaveArea(area);
+    EXPECT_EQ(std::memcmp(area, a.link.image(), 9), 0);
+}
+
+// A breakpoint reached just as a slice ends, with and without a step bound
+// there: the window messages still run after that step (and a Pause there
+// wins over the breakpoint), as with per-step updates.
+TEST(SlicedPlay, BreakpointAtTheEndOfASlice)
+{
+    struct Case {
+        uint32_t everySteps;
+        uint64_t maxSteps;
+        int pauseAtEvent;  // 0: never
+    };
+    // $E000 LDAB #$10 / $E002 DECB / BNE $E002 / INX / STX $20 / BRA $E000;
+    // the breakpoint at $E005 (INX) is reached after 33 steps, then every 36.
+    const Case cases[] = {{33, 0, 0}, {11, 0, 0}, {3, 0, 3}, {1, 0, 33}, {33, 33, 0},
+                          {11, 33, 3}, {69, 0, 0}, {36, 0, 1}, {5, 40, 0}, {2, 0, 0}};
+    for (const Case& k : cases) {
+        Core a(true), b(true);
+        a.hooks.defer = true;
+        for (Core* c : {&a, &b}) {
+            const uint8_t code[] = {0xC6, 0x10, 0x5A, 0x26, 0xFD, 0x08, 0xDF, 0x20, 0x20, 0xF6};
+            std::copy(std::begin(code), std::end(code), c->link.image() + 0xE000);
+            c->link.regs.PC = 0xE000;
+            c->breakpoints.append(0xE005);
+            c->hooks.onEvents = [c, k] {
+                if (c->hooks.events == k.pauseAtEvent)
+                    c->control.Pause();
+            };
+        }
+        RunOptions options;
+        options.eventEverySteps = k.everySteps;
+        options.eventEveryMs = 0;
+        options.maxSteps = k.maxSteps;
+        for (int run = 0; run < 4; ++run) {
+            const StopReason ra = a.control.Play(options);
+            const StopReason rb = b.control.Play(options);
+            ASSERT_EQ(ra, rb) << k.everySteps << " " << k.maxSteps << " run " << run;
+            const std::string d = differences(a, b, false);
+            ASSERT_EQ(d, "") << k.everySteps << " " << k.maxSteps << " run " << run;
+        }
+    }
+}
