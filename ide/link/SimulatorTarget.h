@@ -153,6 +153,8 @@ public:
     // image as plain memory.
     void setPeripherals(bool on);
     bool peripherals() const { return chip_.enabled(); }
+    // Per page-1 opcode, what trapsAt looks at: 0 for one Korvex executes.
+    const uint8_t* trapTable() const { return traps_; }
     OnChip& chip() { return chip_; }
     // Whether the instruction at pc is one that run control handles itself
     // while the peripherals are simulated (TEST, TAP, WAI, SWI, STOP and

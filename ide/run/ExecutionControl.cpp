@@ -45,10 +45,7 @@ inline void instructionBytes(const uint8_t* image, int32_t pc, int len, uint8_t 
 // as straight-line code without further looks: no flow of its own, not a
 // prefix, not WAI or STOP (which a run may have to stop before). Length 0
 // for every other opcode. One small load decides a step.
-struct StraightFacts {
-    uint8_t length = 0;
-    uint8_t cycles = 0;
-};
+using detail::StraightFacts;
 
 std::array<StraightFacts, 256> buildStraightFacts()
 {
@@ -65,9 +62,8 @@ std::array<StraightFacts, 256> buildStraightFacts()
 const std::array<StraightFacts, 256> straightFacts = buildStraightFacts();
 
 // The register save area $0000-$0008 from Korvex's record, as
-// SimulatorTarget::storeSaveArea writes it, in fewer operations: IX, IY, SP
-// (and PC) in one load with each word's bytes swapped at once, A:B as the
-// low word.
+// SimulatorTarget::storeSaveArea writes it, in fewer operations: A:B as
+// they are, IX and IY in one load and byte reversal, SP in one swap.
 inline void writeSaveArea(uint8_t* m, const KorvexRegisters& r)
 {
     if constexpr (std::endian::native == std::endian::little) {
@@ -76,13 +72,15 @@ inline void writeSaveArea(uint8_t* m, const KorvexRegisters& r)
                           offsetof(KorvexRegisters, sp) == offsetof(KorvexRegisters, ix) + 4 &&
                           offsetof(KorvexRegisters, pc) == offsetof(KorvexRegisters, ix) + 6,
                       "A:B and IX..PC must be adjacent fields");
-        uint64_t words;
-        std::memcpy(&words, &r.ix, 8);
-        words = (words >> 8 & 0x00FF00FF00FF00FFull) | (words & 0x00FF00FF00FF00FFull) << 8;
-        uint16_t ab;
-        std::memcpy(&ab, &r.a, 2);
-        const uint64_t packed = words << 16 | ab;
-        std::memcpy(m, &packed, 8);
+        // IX:IY as one word pair: its halves exchanged, then all four
+        // bytes reversed, gives IXH IXL IYH IYL.
+        uint32_t xy;
+        std::memcpy(&xy, &r.ix, 4);
+        xy = __builtin_bswap32(std::rotl(xy, 16));
+        const uint16_t sp = __builtin_bswap16(r.sp);
+        std::memcpy(m, &r.a, 2);
+        std::memcpy(m + 2, &xy, 4);
+        std::memcpy(m + 6, &sp, 2);
         m[8] = r.ccr;
     } else {
         SimulatorTarget::storeSaveArea(m, r);
@@ -1105,6 +1103,43 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
 
     StopReason reason = StopReason::Paused;
     uint64_t steps = 0;
+    // The page-1 opcodes a step may run as straight-line code after one
+    // look at this table and at the peripherals' clock: none while the
+    // profile counts or off the short road's conditions, none that the
+    // peripherals trap.
+    if (sim.trapTable() != straightTraps_) {
+        straightTraps_ = sim.trapTable();
+        for (int op = 0; op < 256; ++op)
+            straightHere_[static_cast<size_t>(op)] =
+                straightTraps_[op] == 0 ? straightFacts[static_cast<size_t>(op)] : StraightFacts{};
+    }
+    static constexpr StraightFacts noStraight[256] = {};
+    const StraightFacts* const straightRoad = profiling ? noStraight : straightHere_.data();
+    const StraightFacts* straight = fast ? straightRoad : noStraight;
+    // A straight-line step of the given length and cycles: Korvex executes
+    // it in place, the save area follows, PC moves on.
+    auto straightStep = [&](int length, uint32_t cycles, bool count) __attribute__((always_inline)) {
+        clock += cycles;
+        chip_.advance(cycles);
+        if (count) [[unlikely]]
+            profile.count(pc, cycles);
+        if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
+            korvex.execute(cpu, image + pc);
+        } else {
+            uint8_t instr[8];
+            instructionBytes(image, pc, length, instr);
+            korvex.execute(cpu, instr);
+        }
+        writeSaveArea(image, cpu);
+        cpuAhead = true;
+        flagsInCcr = true;
+        lastPc = pc;
+        pc = (pc + length) & 0xFFFF;
+        lastStraight = true;
+        lastStepHere = true;
+        first = false;
+        ++steps;
+    };
     // One look per step at both bounds: a slice ends before anything else
     // is looked at (the next slice starts there), the step bound after the
     // breakpoint check.
@@ -1129,31 +1164,12 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         }
         const uint8_t opcode = image[pc];
         // The peripherals' turn (an interrupt, a trap) goes the general road.
-        bool local = fast && !chip_.due() && !sim.trapsAt(pc);
-        if (const StraightFacts straight = straightFacts[opcode]; straight.length != 0 && local) [[likely]] {
+        if (const StraightFacts facts = straight[opcode]; facts.length != 0 && !chip_.due()) [[likely]] {
             // Straight-line code, most steps: Korvex executes it.
-            clock += straight.cycles;
-            chip_.advance(straight.cycles);
-            if (profiling) [[unlikely]]
-                profile.count(pc, straight.cycles);
-            if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
-                korvex.execute(cpu, image + pc);
-            } else {
-                uint8_t instr[8];
-                instructionBytes(image, pc, straight.length, instr);
-                korvex.execute(cpu, instr);
-            }
-            writeSaveArea(image, cpu);
-            cpuAhead = true;
-            flagsInCcr = true;
-            lastPc = pc;
-            pc = (pc + straight.length) & 0xFFFF;
-            lastStraight = true;
-            lastStepHere = true;
-            first = false;
-            ++steps;
+            straightStep(facts.length, facts.cycles, false);
             continue;
         }
+        bool local = fast && !chip_.due() && !sim.trapsAt(pc);
         if (stopOnHalt && (opcode == OpWAI || opcode == OpSTOP)) [[unlikely]] {
             bool halts = opcode == OpWAI || !(flagsInCcr ? (cpu.ccr & 0x80) != 0 : regs.S);
             if (chip_.enabled()) [[unlikely]] {
@@ -1173,27 +1189,9 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         const uint8_t page = prefixPage[opcode];
         const OpcodeFacts facts = opcodeFacts[page][page ? image[(pc + 1) & 0xFFFF] : opcode];
         if (facts.flow == Flow::None && local) {
-            // Straight-line code on a prefix page, WAI and STOP.
-            clock += facts.cycles;
-            chip_.advance(facts.cycles);
-            if (profiling) [[unlikely]]
-                profile.count(pc, facts.cycles);
-            if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
-                korvex.execute(cpu, image + pc);
-            } else {
-                uint8_t instr[8];
-                instructionBytes(image, pc, facts.length, instr);
-                korvex.execute(cpu, instr);
-            }
-            writeSaveArea(image, cpu);
-            cpuAhead = true;
-            flagsInCcr = true;
-            lastPc = pc;
-            pc = (pc + facts.length) & 0xFFFF;
-            lastStraight = true;
-            lastStepHere = true;
-            first = false;
-            ++steps;
+            // Straight-line code on a prefix page, WAI and STOP, and every
+            // straight-line step while the profile counts.
+            straightStep(facts.length, facts.cycles, profiling);
             continue;
         }
         // k: the opcode byte (past a prefix); operand bytes follow it.
@@ -1320,6 +1318,7 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             // The record now agrees with its CCR if the target ran.
             flagsInCcr = flagsInCcr || executeFlag;
             fast = link_.simulatorMode() && link_.linkReady();
+            straight = fast ? straightRoad : noStraight;
         }
         first = false;
         ++steps;

@@ -61,6 +61,7 @@
 #include "run/Pacer.h"
 #include "run/StepHistory.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -87,6 +88,15 @@ struct RunOptions {
     // (a tracer reads the registers and the code window here).
     std::function<void()> beforeStep;
 };
+
+namespace detail {
+// The length and cycles of a page-1 opcode that the headless loop runs as
+// straight-line code without further looks (length 0: any other).
+struct StraightFacts {
+    uint8_t length = 0;
+    uint8_t cycles = 0;
+};
+} // namespace detail
 
 enum class StopReason {
     None,        // not stopped by the loop (nothing ran)
@@ -416,6 +426,11 @@ private:
     int32_t stepOutReturn_ = 0;   // board Step Out: the original return address
     StepInfo lastStep_;
     StopReason lastStop_ = StopReason::None;
+    // The headless loop's page-1 straight-line facts without the opcodes
+    // that straightTraps_ (the simulator's trap table it was built for)
+    // traps.
+    std::array<detail::StraightFacts, 256> straightHere_{};
+    const uint8_t* straightTraps_ = nullptr;
     Recorder recorder_{*this};
     DataHit dataHit_;
     bool dataHitPending_ = false;
