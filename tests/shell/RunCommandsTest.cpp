@@ -93,6 +93,39 @@ private slots:
         QVERIFY(!m.toolButton("Pause")->isEnabled());
     }
 
+    // Without the step history Play keeps its steps in the headless loop
+    // between the time slices: the clock panel shows the counter of the
+    // moment whenever window messages run, and after Pause the registers,
+    // the counter and the panel agree.
+    void playWithoutHistoryShowsTheClockAsItRuns()
+    {
+        ShellFixture f;
+        frmMain& m = f.start();
+        m.run().setHistoryCapacity(0);
+        putCountingLoop(f);
+        setRegs(m, 0xE000, 0xFF);
+        QString shown, counter;
+        QTimer::singleShot(30, [&] {
+            shown = m.panel(4)->text();
+            counter = QString::fromStdString(m.run().ClockText());
+            m.menuItem("mnuRunPause")->trigger();
+        });
+        m.runCommand("mnuRunPlay");
+        QCOMPARE(m.run().lastStop(), StopReason::Paused);
+        QCOMPARE(shown, counter);
+        QVERIFY(shown != QStringLiteral("Clock= 00000000"));
+        QCOMPARE(m.panel(4)->text(), QString::fromStdString(m.run().ClockText()));
+        // LDAA #1 (2 cycles), then INCA (2) and BRA (3) per round.
+        const uint32_t clock = m.run().clockCounter;
+        const int32_t pc = m.access().regs.PC;
+        QVERIFY(pc == 0xE002 || pc == 0xE003);
+        const uint32_t rounds = (clock - 2 - (pc == 0xE003 ? 2 : 0)) / 5;
+        QCOMPARE(clock, 2 + rounds * 5 + (pc == 0xE003 ? 2u : 0u));
+        QCOMPARE(m.access().regs.A, uint8_t(1 + rounds + (pc == 0xE003 ? 1 : 0)));
+        QVERIFY(rounds > 1000);  // it really ran
+        QCOMPARE(m.access().image()[0], m.access().regs.A);  // the save area follows
+    }
+
     void playStopsAtABreakpointAndLeavesFromOne()
     {
         ShellFixture f;
