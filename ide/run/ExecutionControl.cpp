@@ -87,6 +87,13 @@ inline void writeSaveArea(uint8_t* m, const KorvexRegisters& r)
     }
 }
 
+// The registers of a step in Korvex's record as the step history keeps
+// them: the flags are CCR's bits (the headless loop's flags always are).
+inline StepRegs stepRegsOf(const KorvexRegisters& r, int32_t pc)
+{
+    return StepRegs{r.ix, r.iy, r.sp, pc, r.a, r.b, r.ccr, r.ccr};
+}
+
 } // namespace
 
 ExecutionControl::ExecutionControl(AccessLayer& link, BreakpointTable& breakpoints)
@@ -1063,8 +1070,28 @@ void ExecutionControl::makeStepBoard()
 // I/O unit's notice of a bit-branch operand handled as the access layer
 // does them without hooks; RTI goes through stepInto() on the synchronised
 // state.
+//
+// With the step history on (Record), each step run here writes the record
+// the watched road (stepIntoWatched) would write for it: the state before
+// it, its writes and the program's accesses through the armed memory watch
+// (Korvex's calls) or noted here (the stack and save-area stores of a call
+// or return, the flow accesses), the peripherals' snapshot under the same
+// conditions, and the state after it. A step whose registers the record
+// would see otherwise than Korvex's record holds them (flags that disagree
+// with CCR, a register beyond 16 bits), one with the stack beside the
+// peripherals' registers, and a bit branch whose bytes lie where its own
+// operand read may change them go the general road, which records itself.
 StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch,
                                          uint64_t sliceSteps, uint64_t& ran)
+{
+    if (history.enabled() && link_.simulatorMode())
+        return runHeadlessRoad<true>(stepLimit, stopOnHalt, stopOnSelfBranch, sliceSteps, ran);
+    return runHeadlessRoad<false>(stepLimit, stopOnHalt, stopOnSelfBranch, sliceSteps, ran);
+}
+
+template <bool Record>
+StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch,
+                                             uint64_t sliceSteps, uint64_t& ran)
 {
     CpuRegisters& regs = link_.regs;
     SimulatorTarget& sim = link_.simulator();
@@ -1093,8 +1120,30 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             SimulatorTarget::storeResults(regs, cpu);
         cpuAhead = false;
     };
+    // Recording: whether the record's registers are exactly Korvex's
+    // (flags as CCR's bits, no register beyond 16 bits).
+    auto recordable = [&regs, &flagsInCcr] {
+        return flagsInCcr && static_cast<uint32_t>(regs.IX | regs.IY | regs.SP) <= 0xFFFF;
+    };
     // Only a step on the general road can change the mode or the link.
-    bool fast = link_.simulatorMode() && link_.linkReady();
+    bool fast = link_.simulatorMode() && link_.linkReady() && (!Record || recordable());
+    // Recording with the peripherals on: a step whose stack lies beside
+    // their registers snapshots them first (the general road does).
+    const bool chipOn = chip_.enabled();
+    auto stackByChip = [&cpu, chipOn] {
+        return Record && chipOn && static_cast<uint32_t>(cpu.sp - 0x0FF0) < 0x60;
+    };
+    if constexpr (Record) {
+        sim.setWatch(&recorder_);
+        sim.armWatch(true);
+    }
+    // The end of a recorded step: the peripherals' state when its cycles
+    // brought an event due, then the state after it.
+    auto endRecord = [&] __attribute__((always_inline)) {
+        if (chipOn && chip_.due() && history.wantsChip()) [[unlikely]]
+            history.noteChip(chip_.s);
+        history.end(stepRegsOf(cpu, pc), clock);
+    };
 
     // Nothing that runs here can change the breakpoint table or switch the
     // profile.
@@ -1119,6 +1168,8 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
     // A straight-line step of the given length and cycles: Korvex executes
     // it in place, the save area follows, PC moves on.
     auto straightStep = [&](int length, uint32_t cycles, bool count) __attribute__((always_inline)) {
+        if constexpr (Record)
+            history.begin(stepRegsOf(cpu, pc), clock, image);
         clock += cycles;
         chip_.advance(cycles);
         if (count) [[unlikely]]
@@ -1133,6 +1184,8 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         writeSaveArea(image, cpu);
         cpuAhead = true;
         flagsInCcr = true;
+        if constexpr (Record)
+            endRecord();
         lastPc = pc;
         pc = (pc + length) & 0xFFFF;
         lastStraight = true;
@@ -1164,12 +1217,13 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         }
         const uint8_t opcode = image[pc];
         // The peripherals' turn (an interrupt, a trap) goes the general road.
-        if (const StraightFacts facts = straight[opcode]; facts.length != 0 && !chip_.due()) [[likely]] {
+        if (const StraightFacts facts = straight[opcode]; facts.length != 0 && !chip_.due() && !stackByChip())
+            [[likely]] {
             // Straight-line code, most steps: Korvex executes it.
             straightStep(facts.length, facts.cycles, false);
             continue;
         }
-        bool local = fast && !chip_.due() && !sim.trapsAt(pc);
+        bool local = fast && !chip_.due() && !sim.trapsAt(pc) && !stackByChip();
         if (stopOnHalt && (opcode == OpWAI || opcode == OpSTOP)) [[unlikely]] {
             bool halts = opcode == OpWAI || !(flagsInCcr ? (cpu.ccr & 0x80) != 0 : regs.S);
             if (chip_.enabled()) [[unlikely]] {
@@ -1228,6 +1282,9 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 break;
             case Flow::BitBranchSet:
             case Flow::BitBranchClear:
+                // Recording: the operand read must leave the instruction's
+                // bytes as they are (the record's flow access reads them).
+                local = !Record || SimulatorTarget::codeInPlace(pc);
                 break;
             default:
                 local = false;
@@ -1235,6 +1292,8 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             }
         }
         if (local) [[likely]] {
+            if constexpr (Record)
+                history.begin(stepRegsOf(cpu, pc), clock, image);
             clock += facts.cycles;
             chip_.advance(facts.cycles);
             if (profiling) [[unlikely]]
@@ -1253,13 +1312,23 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 if (link_.ioActive() && (address == AccessLayer::IoInFresh || address == AccessLayer::IoInData))
                     if (IoUnit* io = sim.ioUnit())
                         io->beforeRead(address);
-                const uint8_t value = sim.chipAddress(address) ? sim.chip().cpuRead(static_cast<uint8_t>(address))
-                                                                : image[address];
+                uint8_t value;
+                if (sim.chipAddress(address)) [[unlikely]] {
+                    if (Record && history.wantsChip())
+                        history.noteChip(chip_.s);
+                    value = sim.chip().cpuRead(static_cast<uint8_t>(address));
+                } else {
+                    value = image[address];
+                }
                 const uint8_t bits = facts.flow == Flow::BitBranchSet ? static_cast<uint8_t>(~value) : value;
                 taken = (bits & mask) == 0;
                 if (taken)
                     next = (pc + facts.length + offset) & 0xFFFF;
                 execute = !taken;
+                // A taken one read its operand here (an executed one's read
+                // is Korvex's, through the watch).
+                if (Record && taken)
+                    history.noteAccess(static_cast<uint32_t>(address), false);
             } else if (isReturn) {
                 // InStack: the ten bytes from SP into the stack buffer.
                 if (cpu.sp <= 0x10000 - 10) {
@@ -1283,21 +1352,38 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
                 cpuAhead = true;
                 flagsInCcr = true;
             } else if (isCall || isReturn) {
+                // Recording: every store noted with the byte it replaces,
+                // in the access layer's order, then the flow accesses.
+                auto store = [&](uint32_t address, uint8_t value) __attribute__((always_inline)) {
+                    if constexpr (Record)
+                        history.noteWrite(address, image[address]);
+                    image[address] = value;
+                };
+                const uint16_t sp = static_cast<uint16_t>(cpu.sp - 1);
                 if (isCall) {
                     // The return address: high byte at SP-1, low byte at SP.
                     const int32_t returnAddress = (pc + facts.length) & 0xFFFF;
-                    const uint16_t sp = static_cast<uint16_t>(cpu.sp - 1);
-                    image[sp] = static_cast<uint8_t>(returnAddress >> 8);
-                    image[static_cast<uint16_t>(sp + 1)] = static_cast<uint8_t>(returnAddress);
+                    store(sp, static_cast<uint8_t>(returnAddress >> 8));
+                    store(static_cast<uint16_t>(sp + 1), static_cast<uint8_t>(returnAddress));
                     cpu.sp = static_cast<uint16_t>(sp - 1);
                 } else {
                     cpu.sp = static_cast<uint16_t>(cpu.sp + 2);
                 }
                 // The save area's SP, as writeSP.
-                image[6] = static_cast<uint8_t>(cpu.sp >> 8);
-                image[7] = static_cast<uint8_t>(cpu.sp);
+                store(6, static_cast<uint8_t>(cpu.sp >> 8));
+                store(7, static_cast<uint8_t>(cpu.sp));
                 cpuAhead = true;
+                if constexpr (Record) {
+                    // A call's pushes at SP-1 and SP, a return's pulls at
+                    // SP+1 and SP+2 (SP before the step).
+                    const uint32_t at = isCall ? sp : static_cast<uint16_t>(sp + 2);
+                    const bool write = isCall;
+                    history.noteAccess(at, write);
+                    history.noteAccess(static_cast<uint16_t>(at + 1), write);
+                }
             }
+            if constexpr (Record)
+                endRecord();
             pc = next;
             lastStraight = false;
             lastStepHere = true;
@@ -1318,6 +1404,13 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
             // The record now agrees with its CCR if the target ran.
             flagsInCcr = flagsInCcr || executeFlag;
             fast = link_.simulatorMode() && link_.linkReady();
+            if constexpr (Record) {
+                // The watched step disarmed the watch; the record may agree
+                // now (the flags from a step of the target).
+                flagsInCcr = std::memcmp(&regs.C, detail::flagTable.flags[regs.CCR].data(), 8) == 0;
+                fast = fast && recordable();
+                sim.armWatch(true);
+            }
             straight = fast ? straightRoad : noStraight;
         }
         first = false;
@@ -1337,6 +1430,14 @@ StopReason ExecutionControl::runHeadless(uint64_t stepLimit, bool stopOnHalt, bo
         nextFromPrediction_ = false;
         knownLength_ = 0;
     }
+    if constexpr (Record) {
+        sim.armWatch(false);
+        if (steps != 0) {
+            // What every watched step leaves: the present shown, no hit.
+            stepsBack_ = 0;
+            dataHitPending_ = false;
+        }
+    }
     toState();
     ran = steps;
     return reason;
@@ -1347,8 +1448,9 @@ bool ExecutionControl::runSliced(uint64_t stepLimit, bool stopOnHalt, bool stopO
 {
     using Clock = std::chrono::steady_clock;
     ViewHooks& hooks = link_.hooks();
-    // As the stepped loop sets them up (nothing is watched on this road).
-    link_.simulator().setWatch(nullptr);
+    // As the stepped loop sets them up (on this road only the step history
+    // watches, armed by runHeadless).
+    link_.simulator().setWatch(history.enabled() ? &recorder_ : nullptr);
     dataHitPending_ = false;
     // With a time interval, slices aim at a quarter of it (at most 1 ms):
     // the clock is read once per slice, and a stretch of slow steps (the

@@ -369,17 +369,23 @@ private:
     // sliceSteps steps; ran tells how many ran.
     StopReason runHeadless(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch, uint64_t sliceSteps,
                            uint64_t& ran);
+    // runHeadless's loop; Record: every step recorded in the step history.
+    template <bool Record>
+    StopReason runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch, uint64_t sliceSteps,
+                               uint64_t& ran);
     // Play through view hooks that defer the per-step updates: the headless
     // loop in time-sized slices, the updates and window messages between
     // them. True when the run is over (reason set); false when a window
-    // message left nothing for this road (history or a data breakpoint
-    // switched on): the caller steps the rest, steps counting those done.
+    // message left nothing for this road (a data breakpoint set): the
+    // caller steps the rest, steps counting those done.
     bool runSliced(uint64_t stepLimit, bool stopOnHalt, bool stopOnSelfBranch, uint32_t everySteps,
                    uint32_t everyMs, uint64_t& steps, StopReason& reason);
-    // Whether a run may keep its steps in runHeadless (no tracer, no pacing).
+    // Whether a run may keep its steps in runHeadless (no tracer, no
+    // pacing): the step history records there too, data breakpoints need
+    // the watched road.
     bool headlessRoadOpen() const
     {
-        return simulatorShortRoad && link_.simulatorMode() && link_.linkReady() && !watching();
+        return simulatorShortRoad && link_.simulatorMode() && link_.linkReady() && dataBreakpoints.empty();
     }
     StopReason playWithTemporaryBreakpoint(int32_t address, const RunOptions& options);
     // The stack bytes a return at PC needs (RTS: SP+1..2, RTI: SP+8..9),

@@ -185,6 +185,15 @@ void StepHistory::clear()
     dropped_ = 0;
 }
 
+std::vector<uint8_t> StepHistory::recordBytes() const
+{
+    std::vector<uint8_t> bytes;
+    bytes.reserve(end_ - start_);
+    for (uint64_t p = start_; p < end_; ++p)
+        bytes.push_back(at(p));
+    return bytes;
+}
+
 size_t StepHistory::memoryBytes() const
 {
     return buf_.capacity() + chips_.size() * sizeof(OnChipState);

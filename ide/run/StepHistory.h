@@ -23,12 +23,15 @@
 
 namespace zelk {
 
+// The registers of one step as its record keeps them: the eight flags as
+// one byte in CCR's bit order (they may disagree with CCR itself).
+struct StepRegs {
+    int32_t ix = 0, iy = 0, sp = 0, pc = 0;
+    uint8_t a = 0, b = 0, ccr = 0, flags = 0;
+};
+
 namespace history_detail {
 
-inline uint8_t packFlags(const CpuRegisters& r)
-{
-    return static_cast<uint8_t>(r.C | r.V << 1 | r.Z << 2 | r.N << 3 | r.I << 4 | r.H << 5 | r.X << 6 | r.S << 7);
-}
 
 inline void unpackFlags(CpuRegisters& r, uint8_t f)
 {
@@ -44,21 +47,43 @@ inline uint64_t flagBits(const CpuRegisters& r)
     return bits;
 }
 
-// Whether the save area $0000-$0008 holds the registers' image already (as
-// after every simulated step).
-inline bool saveAreaMatches(const CpuRegisters& r, const uint8_t* image)
+// The eight flags as one byte, C in bit 0 to S in bit 7 (as CCR holds them).
+inline uint8_t packFlags(const CpuRegisters& r)
 {
     if constexpr (std::endian::native == std::endian::little) {
-        const uint64_t packed = uint64_t(r.A) | uint64_t(r.B) << 8 |
-                                uint64_t(__builtin_bswap16(static_cast<uint16_t>(r.IX))) << 16 |
-                                uint64_t(__builtin_bswap16(static_cast<uint16_t>(r.IY))) << 32 |
-                                uint64_t(__builtin_bswap16(static_cast<uint16_t>(r.SP))) << 48;
+        // One flag per byte, 0 or 1: three shifts gather them in the low byte.
+        uint64_t x = flagBits(r);
+        x |= x >> 7;
+        x |= x >> 14;
+        x |= x >> 28;
+        return static_cast<uint8_t>(x);
+    } else {
+        return static_cast<uint8_t>(r.C | r.V << 1 | r.Z << 2 | r.N << 3 | r.I << 4 | r.H << 5 | r.X << 6 |
+                                    r.S << 7);
+    }
+}
+
+inline StepRegs stepRegs(const CpuRegisters& r)
+{
+    return StepRegs{r.IX, r.IY, r.SP, r.PC, r.A, r.B, r.CCR, packFlags(r)};
+}
+
+// Whether the save area $0000-$0008 holds the registers' image already (as
+// after every simulated step).
+inline bool saveAreaMatches(const StepRegs& r, const uint8_t* image)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        const uint64_t packed = uint64_t(r.a) | uint64_t(r.b) << 8 |
+                                uint64_t(__builtin_bswap16(static_cast<uint16_t>(r.ix))) << 16 |
+                                uint64_t(__builtin_bswap16(static_cast<uint16_t>(r.iy))) << 32 |
+                                uint64_t(__builtin_bswap16(static_cast<uint16_t>(r.sp))) << 48;
         uint64_t held;
         std::memcpy(&held, image, 8);
-        return held == packed && image[8] == r.CCR;
+        return held == packed && image[8] == r.ccr;
     } else {
-        uint8_t area[9];
-        r.storeSaveArea(area);
+        const uint8_t area[9] = {r.a, r.b, static_cast<uint8_t>(r.ix >> 8), static_cast<uint8_t>(r.ix),
+                                 static_cast<uint8_t>(r.iy >> 8), static_cast<uint8_t>(r.iy),
+                                 static_cast<uint8_t>(r.sp >> 8), static_cast<uint8_t>(r.sp), r.ccr};
         return std::memcmp(area, image, 9) == 0;
     }
 }
@@ -87,6 +112,11 @@ public:
     // 64 KB image (its save area $0000-$0008 is kept when it differs from
     // the registers' image, which a simulated step rewrites).
     void begin(const CpuRegisters& regs, uint32_t clock, const uint8_t* image)
+    {
+        begin(history_detail::stepRegs(regs), clock, image);
+    }
+    // The same for registers held as a step record (the run loop's own).
+    void begin(const StepRegs& regs, uint32_t clock, const uint8_t* image)
     {
         if (capacity_ == 0) {
             open_ = false;
@@ -125,6 +155,11 @@ public:
     void end(const CpuRegisters& regs, uint32_t clock)
     {
         if (open_)
+            close(history_detail::stepRegs(regs), clock);
+    }
+    void end(const StepRegs& regs, uint32_t clock)
+    {
+        if (open_)
             close(regs, clock);
     }
     // Drops the open record again (the step did not happen).
@@ -154,6 +189,10 @@ public:
 
     // Memory in use by the records and the snapshots, in bytes.
     size_t memoryBytes() const;
+    // The closed records' bytes, oldest first, and the peripherals'
+    // snapshots they hold: what two runs that recorded alike share.
+    std::vector<uint8_t> recordBytes() const;
+    const std::deque<OnChipState>& chipSnapshots() const { return chips_; }
 
 private:
     // Record layout, in writing order: a length byte; the writes (address
@@ -184,8 +223,8 @@ private:
         uint64_t regsAt = 0;     // the first register byte
     };
     Parsed parseNewest() const;
-    void record(const CpuRegisters& regs, uint32_t clock, const uint8_t* image);
-    void close(const CpuRegisters& regs, uint32_t clock);
+    void record(const StepRegs& regs, uint32_t clock, const uint8_t* image);
+    void close(const StepRegs& regs, uint32_t clock);
     uint8_t at(uint64_t p) const { return buf_[p & (buf_.size() - 1)]; }
     void dropOldest();
     void grow();
@@ -199,7 +238,7 @@ private:
     size_t count_ = 0;
     std::deque<OnChipState> chips_;  // one per record with ChipSnapshot, oldest first
     // The open record's state before the step.
-    CpuRegisters before_;
+    StepRegs before_;
     uint32_t clockBefore_ = 0;
     uint8_t writes_ = 0;
     uint8_t accessCount_ = 0;
@@ -213,7 +252,7 @@ private:
 };
 
 // Every step passes here twice: kept inline in the run loop.
-[[gnu::always_inline]] inline void StepHistory::record(const CpuRegisters& regs, uint32_t clock, const uint8_t* image)
+[[gnu::always_inline]] inline void StepHistory::record(const StepRegs& regs, uint32_t clock, const uint8_t* image)
 {
     if (open_)
         cancel();
@@ -243,7 +282,7 @@ private:
             noteWrite(a, image[a]);
 }
 
-[[gnu::always_inline]] inline void StepHistory::close(const CpuRegisters& regs, uint32_t clock)
+[[gnu::always_inline]] inline void StepHistory::close(const StepRegs& regs, uint32_t clock)
 {
     // Locals throughout: stores through the byte buffer could alias every
     // member otherwise.
@@ -251,43 +290,43 @@ private:
     const size_t m = buf_.size() - 1;
     uint64_t p = pos_;
     auto put = [buf, m, &p](uint32_t v) { buf[p++ & m] = static_cast<uint8_t>(v); };
-    const CpuRegisters& b = before_;
+    const StepRegs& b = before_;
     uint32_t header = 0, ext = 0;
     for (uint32_t i = 0; i < accessCount_; ++i) {
         put(accesses_[i]);
         put(accesses_[i] >> 8);
         put(accesses_[i] >> 16);
     }
-    if (b.A != regs.A) {
+    if (b.a != regs.a) {
         header |= HasA;
-        put(b.A);
+        put(b.a);
     }
-    if (b.B != regs.B) {
+    if (b.b != regs.b) {
         header |= HasB;
-        put(b.B);
+        put(b.b);
     }
-    if (b.IX != regs.IX) {
+    if (b.ix != regs.ix) {
         header |= HasIX;
-        put(static_cast<uint32_t>(b.IX));
-        put(static_cast<uint32_t>(b.IX) >> 8);
+        put(static_cast<uint32_t>(b.ix));
+        put(static_cast<uint32_t>(b.ix) >> 8);
     }
-    if (b.IY != regs.IY) {
+    if (b.iy != regs.iy) {
         header |= HasIY;
-        put(static_cast<uint32_t>(b.IY));
-        put(static_cast<uint32_t>(b.IY) >> 8);
+        put(static_cast<uint32_t>(b.iy));
+        put(static_cast<uint32_t>(b.iy) >> 8);
     }
-    if (b.SP != regs.SP) {
+    if (b.sp != regs.sp) {
         header |= HasSP;
-        put(static_cast<uint32_t>(b.SP));
-        put(static_cast<uint32_t>(b.SP) >> 8);
+        put(static_cast<uint32_t>(b.sp));
+        put(static_cast<uint32_t>(b.sp) >> 8);
     }
-    if (b.CCR != regs.CCR || history_detail::flagBits(b) != history_detail::flagBits(regs)) {
+    if (b.ccr != regs.ccr || b.flags != regs.flags) {
         header |= HasCCR;
-        put(b.CCR);
-        put(history_detail::packFlags(b));
+        put(b.ccr);
+        put(b.flags);
     }
-    put(static_cast<uint32_t>(b.PC));
-    put(static_cast<uint32_t>(b.PC) >> 8);
+    put(static_cast<uint32_t>(b.pc));
+    put(static_cast<uint32_t>(b.pc) >> 8);
     const uint32_t cycles = clock - clockBefore_;
     if (cycles < 0x100) [[likely]] {
         put(cycles);
