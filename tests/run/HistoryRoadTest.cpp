@@ -219,4 +219,88 @@ INSTANTIATE_TEST_SUITE_P(
                       RoadCase{"SlicedPeripheralsSmallRing", true, true, false, 61, 2103}),
     [](const ::testing::TestParamInfo<RoadCase>& info) { return std::string(info.param.name); });
 
+// Programs that random bytes seldom make, run long: calls and returns,
+// bit branches on the I/O unit, its input read and output written, a
+// timer flag polled and cleared, a ring that wraps many times over.
+struct CraftedCase {
+    const char* name;
+    std::vector<uint8_t> code;  // at $E000, PC there
+    bool peripherals, ioActive;
+    size_t capacity;
+    uint64_t steps;
+};
+
+class HistoryCrafted : public ::testing::TestWithParam<CraftedCase> {};
+
+TEST_P(HistoryCrafted, BothRoadsRecordAlikeAndStepBackAlike)
+{
+    const CraftedCase& c = GetParam();
+    for (const bool sliced : {false, true}) {
+        SCOPED_TRACE(sliced ? "sliced" : "headless");
+        auto fast = std::make_unique<Core>(true, sliced);
+        auto watched = std::make_unique<Core>(true, true);
+        fast->hooks.defer = true;
+        for (Core* core : {fast.get(), watched.get()}) {
+            std::copy(c.code.begin(), c.code.end(), core->link.image() + 0xE000);
+            core->link.regs.PC = 0xE000;
+            core->link.regs.SP = 0x00FF;
+            core->link.setIoActive(c.ioActive);
+            core->link.simulator().setPeripherals(c.peripherals);
+            core->control.setHistoryCapacity(c.capacity);
+            core->link.image()[0x6000] = 1;
+            // The input register holds something fresh now and then (the
+            // window messages of the roads with hooks).
+            if (sliced)
+                core->hooks.onEvents = [core] {
+                    if (core->hooks.events % 3 == 0) {
+                        core->link.image()[0x6000] = 1;
+                        core->link.image()[0x6001] = static_cast<uint8_t>(core->hooks.events);
+                    }
+                };
+        }
+        RunOptions options;
+        options.eventEveryMs = 0;
+        options.eventEverySteps = 1000;
+        options.maxSteps = c.steps;
+        RunOptions traced = options;
+        traced.beforeStep = [] {};
+        ASSERT_EQ(fast->control.Play(options), StopReason::StepBound);
+        ASSERT_EQ(watched->control.Play(traced), StopReason::StepBound);
+        ASSERT_EQ(stateDifferences(*fast, *watched), "");
+        ASSERT_EQ(historyDifferences(fast->control.history, watched->control.history), "");
+        EXPECT_EQ(fast->control.history.size(), std::min<size_t>(c.capacity, c.steps));
+        if (c.peripherals && c.capacity >= c.steps) {
+            EXPECT_FALSE(fast->control.history.chipSnapshots().empty());
+        }
+        for (int back = 0; watched->control.canStepBack(); ++back) {
+            ASSERT_TRUE(watched->control.StepBack());
+            ASSERT_TRUE(fast->control.StepBack());
+            ASSERT_EQ(stateDifferences(*fast, *watched), "") << "back " << back;
+        }
+        EXPECT_FALSE(fast->control.canStepBack());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    History, HistoryCrafted,
+    ::testing::Values(
+        // LDS #$00FF / LDX #$6000 / BSR sub / JMP *-5; sub: BRSET 0,X #$01 +2 /
+        // INY / LDAA $6001 / STAA $6003 / BRCLR 1,X #$80 +0 / RTS
+        CraftedCase{"CallsAndIoUnit",
+                    {0x8E, 0x00, 0xFF, 0xCE, 0x60, 0x00, 0x8D, 0x03, 0x7E, 0xE0, 0x06, 0x1E, 0x00, 0x01,
+                     0x02, 0x18, 0x08, 0xB6, 0x60, 0x01, 0xB7, 0x60, 0x03, 0x1F, 0x01, 0x80, 0x00, 0x39},
+                    false, true, StepHistory::DefaultCapacity, 6000},
+        CraftedCase{"CallsAndIoUnitSmallRing",
+                    {0x8E, 0x00, 0xFF, 0xCE, 0x60, 0x00, 0x8D, 0x03, 0x7E, 0xE0, 0x06, 0x1E, 0x00, 0x01,
+                     0x02, 0x18, 0x08, 0xB6, 0x60, 0x01, 0xB7, 0x60, 0x03, 0x1F, 0x01, 0x80, 0x00, 0x39},
+                    true, true, 100, 20000},
+        // LDX #$1000 / BRCLR $25,X #$80 * / LDAA #$80 / STAA $25,X / BRA back
+        CraftedCase{"TimerFlagPolled",
+                    {0xCE, 0x10, 0x00, 0x1F, 0x25, 0x80, 0xFC, 0x86, 0x80, 0xA7, 0x25, 0x20, 0xF6},
+                    true, false, StepHistory::DefaultCapacity, 40000},
+        // LDAB #$10 / DECB / BNE -3 / INX / STX $20 / BRA $E000
+        CraftedCase{"LoopSmallRing", {0xC6, 0x10, 0x5A, 0x26, 0xFD, 0x08, 0xDF, 0x20, 0x20, 0xF6}, false, false,
+                    257, 50000}),
+    [](const ::testing::TestParamInfo<CraftedCase>& info) { return std::string(info.param.name); });
+
 } // namespace
