@@ -111,12 +111,12 @@ public:
     // Opens the record of the next step: the state before it. image is the
     // 64 KB image (its save area $0000-$0008 is kept when it differs from
     // the registers' image, which a simulated step rewrites).
-    void begin(const CpuRegisters& regs, uint32_t clock, const uint8_t* image)
+    [[gnu::always_inline]] void begin(const CpuRegisters& regs, uint32_t clock, const uint8_t* image)
     {
         begin(history_detail::stepRegs(regs), clock, image);
     }
     // The same for registers held as a step record (the run loop's own).
-    void begin(const StepRegs& regs, uint32_t clock, const uint8_t* image)
+    [[gnu::always_inline]] void begin(const StepRegs& regs, uint32_t clock, const uint8_t* image)
     {
         if (capacity_ == 0) {
             open_ = false;
@@ -152,12 +152,12 @@ public:
     void noteChip(const OnChipState& state);
     // Closes the open record with the state after the step (later writes
     // are not the step's).
-    void end(const CpuRegisters& regs, uint32_t clock)
+    [[gnu::always_inline]] void end(const CpuRegisters& regs, uint32_t clock)
     {
         if (open_)
             close(history_detail::stepRegs(regs), clock);
     }
-    void end(const StepRegs& regs, uint32_t clock)
+    [[gnu::always_inline]] void end(const StepRegs& regs, uint32_t clock)
     {
         if (open_)
             close(regs, clock);
@@ -268,7 +268,7 @@ private:
     }
     if (buf_.empty() || end_ - start_ + Reserve > buf_.size())
         grow();
-    buf_[end_ & (buf_.size() - 1)] = 0;  // the length, set by close()
+    // The length byte at end_ is set by close().
     pos_ = end_ + 1;
     before_ = regs;
     clockBefore_ = clock;
