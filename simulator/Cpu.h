@@ -34,6 +34,19 @@ struct MemoryPort {
     KorvexReadMemory readFn = readNothing;
     KorvexWriteMemory writeFn = writeNothing;
     void* user = nullptr;
+    // Direct access (korvexSetDirectMemory): the host's 64 KB image, and per
+    // 256-byte page whether its accesses still go to the callbacks. Without
+    // an image every page does, so one test per byte serves both modes.
+    uint8_t* image = nullptr;
+    uint8_t viaCallbacks[256];
+
+    MemoryPort() { setAllViaCallbacks(); }
+
+    void setAllViaCallbacks()
+    {
+        for (uint8_t& p : viaCallbacks)
+            p = 1;
+    }
 
     // The CPU's address bus is 16 bits wide: an address formed beyond $FFFF
     // (index + offset up to $100FE, the second byte of a word at $FFFF, a
@@ -46,6 +59,8 @@ struct MemoryPort {
     KORVEX_INLINE uint8_t read(int32_t address) const
     {
         const int32_t bus = busAddress(address);
+        if (viaCallbacks[bus >> 8] == 0) [[likely]]
+            return image[bus];
         int16_t cell = static_cast<int16_t>(bus);
         readFn(user, bus, &cell);
         return static_cast<uint8_t>(cell);
@@ -53,7 +68,12 @@ struct MemoryPort {
 
     KORVEX_INLINE void write(int32_t address, uint8_t value) const
     {
-        writeFn(user, busAddress(address), static_cast<int16_t>(value));
+        const int32_t bus = busAddress(address);
+        if (viaCallbacks[bus >> 8] == 0) [[likely]] {
+            image[bus] = value;
+            return;
+        }
+        writeFn(user, bus, static_cast<int16_t>(value));
     }
 };
 

@@ -28,6 +28,13 @@ public:
     // korvexExecute): code holds the instruction's bytes, code[0] the opcode.
     void execute(KorvexRegisters& regs, const uint8_t* code) { korvexExecute(k_, &regs, code); }
 
+    // Data bytes straight to and from image except on the pages flagged in
+    // viaCallbacks (see korvexSetDirectMemory); a null image turns it off.
+    void setDirectMemory(uint8_t* image, const uint8_t* viaCallbacks)
+    {
+        korvexSetDirectMemory(k_, image, viaCallbacks);
+    }
+
     void setPC(int32_t pc) { korvexSetPC(k_, pc); }
     int32_t pc() const { return korvexGetPC(k_); }
 

@@ -128,6 +128,18 @@ void korvexSetCallbacks(KorvexInstance* k, KorvexReadMemory read, KorvexWriteMem
     k->port.user = user;
 }
 
+void korvexSetDirectMemory(KorvexInstance* k, uint8_t* image, const uint8_t* viaCallbacks)
+{
+    if (!k)
+        return;
+    k->port.image = image;
+    if (!image)
+        k->port.setAllViaCallbacks();
+    else
+        for (int page = 0; page < 256; ++page)
+            k->port.viaCallbacks[page] = viaCallbacks && viaCallbacks[page] ? 1 : 0;
+}
+
 void korvexStep(KorvexInstance* k, int16_t* acca, int16_t* accb, int32_t* ix, int32_t* iy,
                 int32_t* sp, int16_t* ccr, int16_t instr1, int16_t instr2, int16_t instr3,
                 int16_t instr4, int16_t instr5)

@@ -3,7 +3,8 @@
  *
  * Korvex holds no memory and no peripherals. Every data byte an instruction
  * reads or writes goes to the host through the read and write callbacks,
- * synchronously, once per byte, in program order. The host passes the
+ * synchronously, once per byte, in program order, unless the host has handed
+ * Korvex its memory image for direct access (korvexSetDirectMemory). The host passes the
  * registers in and gets them back in the same variables.
  *
  * The C interface is the stable boundary of libkorvex.so: an opaque handle,
@@ -45,6 +46,18 @@ KORVEX_API void korvexDestroy(KorvexInstance* k);
  * the low byte of the address); a null write callback ignores writes. */
 KORVEX_API void korvexSetCallbacks(KorvexInstance* k, KorvexReadMemory read,
                                    KorvexWriteMemory write, void* user);
+
+/* Direct memory access, for a host whose memory is one 64 KB image. With
+ * image set, data bytes of every page whose entry in viaCallbacks is zero
+ * are read from and written to image[address] directly, in the same order
+ * and with the same wrap at $FFFF as through the callbacks; pages whose
+ * entry is nonzero still go to the callbacks, byte by byte. viaCallbacks
+ * has 256 entries, one per page ($xx00-$xxFF); it is copied, so a change
+ * takes effect when the host calls again. A null viaCallbacks sends no page
+ * to the callbacks; a null image turns direct access off (every byte to the
+ * callbacks, as before the first call). Applies to korvexStep and
+ * korvexExecute alike; the instruction bytes are the host's as always. */
+KORVEX_API void korvexSetDirectMemory(KorvexInstance* k, uint8_t* image, const uint8_t* viaCallbacks);
 
 /* Executes exactly one instruction whose bytes are instr1..instr5 (only the
  * low byte of each is used). On entry the low byte of *acca, *accb, *ccr and
