@@ -48,6 +48,25 @@ SimulatorTarget::SimulatorTarget() : mem_(new uint8_t[ImageSize]())
     traps_ = trapTables().none;
     trapPages_ = trapTables().prefixed;
     korvex_.setCallbacks(&SimulatorTarget::readMemory, &SimulatorTarget::writeMemory, this);
+    routeMemory();
+}
+
+// Korvex reads and writes the image itself except where the callbacks do
+// more than that: the register block's page while the peripherals are on,
+// the I/O unit's page while it is active, and every page while a watch is
+// installed (it must hear of each access).
+void SimulatorTarget::routeMemory()
+{
+    if (watch_) {
+        korvex_.setDirectMemory(nullptr, nullptr);
+        return;
+    }
+    uint8_t viaCallbacks[256] = {};
+    if (chipBase_ != 0xFFFFFFFFu)
+        viaCallbacks[chipBase_ >> 8] = 1;
+    if (ioActive_)
+        viaCallbacks[InFresh >> 8] = 1;
+    korvex_.setDirectMemory(mem_.get(), viaCallbacks);
 }
 
 void SimulatorTarget::setPeripherals(bool on)
@@ -60,6 +79,7 @@ void SimulatorTarget::setPeripherals(bool on)
     chip_.setEnabled(on);
     chipBase_ = on ? static_cast<uint32_t>(OnChip::Base) : 0xFFFFFFFFu;
     traps_ = on ? trapTables().page1 : trapTables().none;
+    routeMemory();
 }
 
 void SimulatorTarget::readMemory(void* user, int32_t address, int16_t* value)
@@ -117,6 +137,7 @@ void SimulatorTarget::installWatch(MemoryWatch* watch)
         korvex_.setCallbacks(&SimulatorTarget::readMemoryWatched, &SimulatorTarget::writeMemoryWatched, this);
     else
         korvex_.setCallbacks(&SimulatorTarget::readMemory, &SimulatorTarget::writeMemory, this);
+    routeMemory();
 }
 
 void SimulatorTarget::ioRead(uint32_t address, int16_t* value)

@@ -141,7 +141,11 @@ public:
     // and shows the byte (see IoUnit).
     void setIoUnit(IoUnit* unit) { io_ = unit; }
     IoUnit* ioUnit() const { return io_; }
-    void setIoActive(bool active) { ioActive_ = active; }
+    void setIoActive(bool active)
+    {
+        ioActive_ = active;
+        routeMemory();
+    }
     bool ioActive() const { return ioActive_; }
 
     Korvex& korvex() { return korvex_; }
@@ -188,6 +192,7 @@ private:
     static void readMemory(void* user, int32_t address, int16_t* value);
     static void writeMemory(void* user, int32_t address, int16_t value);
     void installWatch(MemoryWatch* watch);
+    void routeMemory();
     static void readMemoryWatched(void* user, int32_t address, int16_t* value);
     static void writeMemoryWatched(void* user, int32_t address, int16_t value);
     void ioRead(uint32_t address, int16_t* value);
