@@ -88,10 +88,12 @@ inline void writeSaveArea(uint8_t* m, const KorvexRegisters& r)
 }
 
 // The registers of a step in Korvex's record as the step history keeps
-// them: the flags are CCR's bits (the headless loop's flags always are).
+// them: the flags are CCR's (the recording headless loop's always are).
 inline StepRegs stepRegsOf(const KorvexRegisters& r, int32_t pc)
 {
-    return StepRegs{r.ix, r.iy, r.sp, pc, r.a, r.b, r.ccr, r.ccr};
+    uint64_t flags;
+    std::memcpy(&flags, detail::flagTable.flags[r.ccr].data(), 8);
+    return StepRegs{r.ix, r.iy, r.sp, pc, flags, r.a, r.b, r.ccr};
 }
 
 } // namespace

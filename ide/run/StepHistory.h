@@ -23,11 +23,12 @@
 
 namespace zelk {
 
-// The registers of one step as its record keeps them: the eight flags as
-// one byte in CCR's bit order (they may disagree with CCR itself).
+// The registers of one step as its record keeps them: the eight flags one
+// per byte, C first, as CpuRegisters holds them (they may disagree with CCR).
 struct StepRegs {
     int32_t ix = 0, iy = 0, sp = 0, pc = 0;
-    uint8_t a = 0, b = 0, ccr = 0, flags = 0;
+    uint64_t flags = 0;
+    uint8_t a = 0, b = 0, ccr = 0;
 };
 
 namespace history_detail {
@@ -47,25 +48,19 @@ inline uint64_t flagBits(const CpuRegisters& r)
     return bits;
 }
 
-// The eight flags as one byte, C in bit 0 to S in bit 7 (as CCR holds them).
-inline uint8_t packFlags(const CpuRegisters& r)
+// The eight flags of flagBits as one byte, C in bit 0 to S in bit 7 (as
+// CCR holds them).
+inline uint8_t packFlags(uint64_t bits)
 {
-    if constexpr (std::endian::native == std::endian::little) {
-        // One flag per byte, 0 or 1: three shifts gather them in the low byte.
-        uint64_t x = flagBits(r);
-        x |= x >> 7;
-        x |= x >> 14;
-        x |= x >> 28;
-        return static_cast<uint8_t>(x);
-    } else {
-        return static_cast<uint8_t>(r.C | r.V << 1 | r.Z << 2 | r.N << 3 | r.I << 4 | r.H << 5 | r.X << 6 |
-                                    r.S << 7);
-    }
+    uint8_t f[8];
+    std::memcpy(f, &bits, 8);
+    return static_cast<uint8_t>(f[0] | f[1] << 1 | f[2] << 2 | f[3] << 3 | f[4] << 4 | f[5] << 5 | f[6] << 6 |
+                                f[7] << 7);
 }
 
 inline StepRegs stepRegs(const CpuRegisters& r)
 {
-    return StepRegs{r.IX, r.IY, r.SP, r.PC, r.A, r.B, r.CCR, packFlags(r)};
+    return StepRegs{r.IX, r.IY, r.SP, r.PC, flagBits(r), r.A, r.B, r.CCR};
 }
 
 // Whether the save area $0000-$0008 holds the registers' image already (as
@@ -323,7 +318,7 @@ private:
     if (b.ccr != regs.ccr || b.flags != regs.flags) {
         header |= HasCCR;
         put(b.ccr);
-        put(b.flags);
+        put(history_detail::packFlags(b.flags));
     }
     put(static_cast<uint32_t>(b.pc));
     put(static_cast<uint32_t>(b.pc) >> 8);
