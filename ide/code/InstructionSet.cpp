@@ -395,15 +395,27 @@ constexpr Flow flowOf(const InstructionInfo& e)
     return Flow::None;
 }
 
+// Whether an entry pushes or pulls, from its mnemonic: the same names on
+// every page (PSHY and PULY live on $18, JSR has an entry there too).
+constexpr bool usesStack(const InstructionInfo& e)
+{
+    constexpr std::string_view names[] = {"PSHA", "PSHB", "PSHX", "PSHY", "PULA", "PULB", "PULX",
+                                          "PULY", "RTS",  "RTI",  "BSR",  "JSR",  "SWI",  "WAI"};
+    for (std::string_view n : names)
+        if (e.mnemonic == n)
+            return true;
+    return false;
+}
+
 constexpr std::array<std::array<OpcodeFacts, 256>, 4> buildFacts()
 {
     std::array<std::array<OpcodeFacts, 256>, 4> facts{};
     for (size_t page = 0; page < 4; ++page)
         for (auto& f : facts[page])
-            f = page == 0 ? OpcodeFacts{OperandFormat::Inherent, 1, 2, Flow::None}
-                          : OpcodeFacts{OperandFormat::Inherent, 2, 0, Flow::None};
+            f = page == 0 ? OpcodeFacts{OperandFormat::Inherent, 1, 2, Flow::None, false}
+                          : OpcodeFacts{OperandFormat::Inherent, 2, 0, Flow::None, false};
     for (const InstructionInfo& e : table)
-        facts[static_cast<size_t>(pageOf(e.prefix))][e.opcode] = {e.format, e.length, e.cycles, flowOf(e)};
+        facts[static_cast<size_t>(pageOf(e.prefix))][e.opcode] = {e.format, e.length, e.cycles, flowOf(e), usesStack(e)};
     return facts;
 }
 

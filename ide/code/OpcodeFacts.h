@@ -1,5 +1,6 @@
 // Compact per-page opcode facts for the per-step hot path (cycle counts,
-// lengths, next-address prediction): four bytes per opcode, derived at
+// lengths, next-address prediction, data-breakpoint reach): five bytes per
+// opcode, derived at
 // compile time from the instruction table, so run control never searches
 // or touches mnemonic texts.
 #pragma once
@@ -28,6 +29,9 @@ struct OpcodeFacts {
     uint8_t length;  // prefix included; 1 for an undefined page-1 opcode, 2 after a prefix
     uint8_t cycles;  // 2 for an undefined page-1 opcode, 0 after a prefix
     Flow flow;
+    // The instruction pushes or pulls: PSHA/B/X/Y, PULA/B/X/Y, RTS, RTI,
+    // BSR, JSR, SWI, WAI. False for an undefined opcode.
+    bool stack;
 };
 
 // [page][opcode]: page 0 is page 1, then $18, $1A, $CD.

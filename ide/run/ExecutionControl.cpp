@@ -364,11 +364,7 @@ struct ReachTable {
                 default: break;
                 }
                 const bool defined = findInstruction(prefixes[p], static_cast<uint8_t>(op)) != nullptr;
-                const bool stackOp = facts.format == OperandFormat::Inherent &&
-                                     ((op >= 0x32 && op <= 0x3C && op != 0x34 && op != 0x35 && op != 0x3A) ||
-                                      op == 0x3E || op == 0x3F);
-                r.stack = facts.flow == Flow::Call || facts.flow == Flow::ReturnSub || facts.flow == Flow::ReturnInt ||
-                          stackOp;
+                r.stack = facts.stack;
                 if (!defined)
                     r.operand = OperandReach::Unknown;
             }

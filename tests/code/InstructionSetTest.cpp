@@ -228,6 +228,7 @@ TEST(OpcodeFacts, AgreeWithTheTable)
                 EXPECT_EQ(f.length, page ? 2 : 1);
                 EXPECT_EQ(f.cycles, page ? 0 : 2);
                 EXPECT_EQ(f.flow, Flow::None);
+                EXPECT_FALSE(f.stack);
             }
         }
     }
