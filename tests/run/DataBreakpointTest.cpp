@@ -252,6 +252,27 @@ std::string hitDifferences(SimCore& a, SimCore& b)
     return d;
 }
 
+// Two cores with the same random program and the same watches (drawn from
+// watchSeed), a filtering and b watching every step.
+std::pair<std::unique_ptr<SimCore>, std::unique_ptr<SimCore>> filterPair(const FilterCase& c, std::mt19937& rng,
+                                                                         uint32_t watchSeed)
+{
+    auto a = std::make_unique<SimCore>(c.shortRoad);
+    auto b = std::make_unique<SimCore>(c.shortRoad);
+    b->control.dataBreakpointFilter = false;
+    seedRandom(a->link, rng);
+    copyState(*a, *b);
+    for (SimCore* core : {a.get(), b.get()}) {
+        core->link.setIoActive(c.ioActive);
+        core->link.simulator().setPeripherals(c.peripherals);
+    }
+    std::mt19937 watches(watchSeed);
+    addRandomWatches(a->control.dataBreakpoints, a->link.regs, watches);
+    watches.seed(watchSeed);
+    addRandomWatches(b->control.dataBreakpoints, b->link.regs, watches);
+    return {std::move(a), std::move(b)};
+}
+
 class DataBreakFilter : public ::testing::TestWithParam<FilterCase> {};
 
 TEST_P(DataBreakFilter, StepIntoStopsAsWatchingEveryStep)
@@ -260,19 +281,7 @@ TEST_P(DataBreakFilter, StepIntoStopsAsWatchingEveryStep)
     std::mt19937 rng(4711);
     int hits = 0;
     for (int program = 0; program < 200; ++program) {
-        auto a = std::make_unique<SimCore>(c.shortRoad);
-        auto b = std::make_unique<SimCore>(c.shortRoad);
-        b->control.dataBreakpointFilter = false;
-        seedRandom(a->link, rng);
-        copyState(*a, *b);
-        for (SimCore* core : {a.get(), b.get()}) {
-            core->link.setIoActive(c.ioActive);
-            core->link.simulator().setPeripherals(c.peripherals);
-        }
-        std::mt19937 watches(static_cast<uint32_t>(program));
-        addRandomWatches(a->control.dataBreakpoints, a->link.regs, watches);
-        watches.seed(static_cast<uint32_t>(program));
-        addRandomWatches(b->control.dataBreakpoints, b->link.regs, watches);
+        auto [a, b] = filterPair(c, rng, static_cast<uint32_t>(program));
         for (int step = 0; step < 300; ++step) {
             const uint8_t opcode = a->link.image()[a->link.regs.PC & 0xFFFF];
             const bool ra = a->control.StepInto();
@@ -294,19 +303,7 @@ TEST_P(DataBreakFilter, PlayStopsAsWatchingEveryStep)
     std::mt19937 rng(815);
     int dataStops = 0;
     for (int program = 0; program < 150; ++program) {
-        auto a = std::make_unique<SimCore>(c.shortRoad);
-        auto b = std::make_unique<SimCore>(c.shortRoad);
-        b->control.dataBreakpointFilter = false;
-        seedRandom(a->link, rng);
-        copyState(*a, *b);
-        for (SimCore* core : {a.get(), b.get()}) {
-            core->link.setIoActive(c.ioActive);
-            core->link.simulator().setPeripherals(c.peripherals);
-        }
-        std::mt19937 watches(static_cast<uint32_t>(program) + 1000);
-        addRandomWatches(a->control.dataBreakpoints, a->link.regs, watches);
-        watches.seed(static_cast<uint32_t>(program) + 1000);
-        addRandomWatches(b->control.dataBreakpoints, b->link.regs, watches);
+        auto [a, b] = filterPair(c, rng, static_cast<uint32_t>(program) + 1000);
         RunOptions options;
         options.maxSteps = 200;
         for (int run = 0; run < 20; ++run) {

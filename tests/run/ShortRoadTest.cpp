@@ -32,6 +32,15 @@ struct Core : BasicSimCore<TracingIoUnit> {
     Core(bool shortRoad, bool withHooks = true) : BasicSimCore(shortRoad, withHooks) { link.setIoActive(true); }
 };
 
+// A loop that never ends, with PC at its start:
+// $E000 LDAB #$10 / $E002 DECB / BNE $E002 / $E005 INX / STX $20 / BRA $E000.
+void loadCountingLoop(Core& c)
+{
+    const uint8_t code[] = {0xC6, 0x10, 0x5A, 0x26, 0xFD, 0x08, 0xDF, 0x20, 0x20, 0xF6};
+    std::copy(std::begin(code), std::end(code), c.link.image() + 0xE000);
+    c.link.regs.PC = 0xE000;
+}
+
 // Both cores get the same image and registers.
 void seed(Core& a, Core& b, std::mt19937& rng)
 {
@@ -325,10 +334,7 @@ TEST(SlicedPlay, HistorySwitchedOnDuringPlayRecordsTheRest)
     Core a(true), b(true);
     a.hooks.defer = true;
     for (Core* c : {&a, &b}) {
-        // $E000 LDAB #$10 / DECB / BNE -3 / INX / STX $20 / BRA $E000
-        const uint8_t code[] = {0xC6, 0x10, 0x5A, 0x26, 0xFD, 0x08, 0xDF, 0x20, 0x20, 0xF6};
-        std::copy(std::begin(code), std::end(code), c->link.image() + 0xE000);
-        c->link.regs.PC = 0xE000;
+        loadCountingLoop(*c);
         c->link.regs.SP = 0x00FF;
         c->hooks.onEvents = [c] {
             if (c->hooks.events == 3)
@@ -362,9 +368,7 @@ TEST(SlicedPlay, PauseInATimeSliceStopsTheRun)
 {
     Core a(true);
     a.hooks.defer = true;
-    const uint8_t code[] = {0xC6, 0x10, 0x5A, 0x26, 0xFD, 0x08, 0xDF, 0x20, 0x20, 0xF6};
-    std::copy(std::begin(code), std::end(code), a.link.image() + 0xE000);
-    a.link.regs.PC = 0xE000;
+    loadCountingLoop(a);
     a.hooks.onEvents = [&a] {
         if (a.hooks.events == 4)
             a.control.Pause();
@@ -399,9 +403,7 @@ TEST(SlicedPlay, BreakpointAtTheEndOfASlice)
         Core a(true), b(true);
         a.hooks.defer = true;
         for (Core* c : {&a, &b}) {
-            const uint8_t code[] = {0xC6, 0x10, 0x5A, 0x26, 0xFD, 0x08, 0xDF, 0x20, 0x20, 0xF6};
-            std::copy(std::begin(code), std::end(code), c->link.image() + 0xE000);
-            c->link.regs.PC = 0xE000;
+            loadCountingLoop(*c);
             c->breakpoints.append(0xE005);
             c->hooks.onEvents = [c, k] {
                 if (c->hooks.events == k.pauseAtEvent)

@@ -74,6 +74,7 @@ struct Session {
     QTemporaryDir tools;
     frmMain* m = nullptr;
     frmEditor* e = nullptr;
+    frmDisAsm* dis = nullptr;
     QString source;
 
     // Opens the program in an editor and assembles it (no download yet).
@@ -91,6 +92,16 @@ struct Session {
             return false;
         m->runCommand("Assemble");
         return programSymbols().lookup("COUNT") == 0x10;
+    }
+
+    // begin(), then the download, which opens the disassembler window.
+    bool beginDownloaded()
+    {
+        if (!begin())
+            return false;
+        m->runCommand("mnuFileDownload");
+        dis = qobject_cast<frmDisAsm*>(m->viewWidget("mnuViewDisassembler"));
+        return dis != nullptr;
     }
 };
 
@@ -135,11 +146,9 @@ private slots:
     void marginBreakpointsAreTheDisassemblers()
     {
         Session s;
-        QVERIFY(s.begin());
+        QVERIFY(s.beginDownloaded());
         frmMain& m = *s.m;
-        m.runCommand("mnuFileDownload");
-        auto* dis = qobject_cast<frmDisAsm*>(m.viewWidget("mnuViewDisassembler"));
-        QVERIFY(dis);
+        frmDisAsm* dis = s.dis;
         SourceEdit* t = s.e->Text;
 
         // Margin -> table and disassembler.
@@ -213,11 +222,9 @@ private slots:
     void toggleBreakpointActsOnTheCaretLine()
     {
         Session s;
-        QVERIFY(s.begin());
+        QVERIFY(s.beginDownloaded());
         frmMain& m = *s.m;
-        m.runCommand("mnuFileDownload");
-        auto* dis = qobject_cast<frmDisAsm*>(m.viewWidget("mnuViewDisassembler"));
-        QVERIFY(dis);
+        frmDisAsm* dis = s.dis;
         SourceEdit* t = s.e->Text;
         m.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(s.e->parentWidget()));
         QCoreApplication::processEvents();
