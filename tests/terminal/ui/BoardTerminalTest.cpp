@@ -29,9 +29,13 @@ class BoardTerminalTest : public QObject {
     std::unique_ptr<ShellFixture> fx;
     frmMain& m() { return *fx->main; }
 
-    // Lets window messages run until pred holds or ms have passed.
+    // Lets window messages run until pred holds or ms have passed. Each wait
+    // ends as soon as what it waits for has happened, so the bound only
+    // decides how long a broken run takes to fail: generous, because the
+    // board is a separate process and the tests run beside parallel builds
+    // and the sanitizer tree, where a reply or a timer tick can come late.
     template <class Pred>
-    bool waitFor(Pred pred, int ms = 4000)
+    bool waitFor(Pred pred, int ms = 20000)
     {
         QElapsedTimer t;
         t.start();
@@ -121,7 +125,7 @@ private slots:
     {
         m().runCommand("mnuDebugGetResVec");
         m().runCommand("mnuRunRun");
-        QVERIFY(waitFor([&] { return m().access().boardRunning; }));
+        QVERIFY2(waitFor([&] { return m().access().boardRunning; }), qPrintable(fx->messages.join('\n')));
         // The greeting (17 bytes after the run's ACK) has left the board ...
         QVERIFY(waitFor([&] {
             const std::string st = board->command("stats");
