@@ -92,11 +92,14 @@ int main(int argc, char* argv[])
 
     std::printf("Play, event time slice %u ms\n", m.runOptions().eventEveryMs);
     const size_t historySteps = m.run().history.capacity();
-    double ips = 0;
+    // The target is judged on the user's default: the step history on.
+    double ipsDefault = 0;
     for (const size_t capacity : {historySteps, size_t{0}}) {
         m.run().setHistoryCapacity(capacity);
         std::printf(" step history %zu steps:\n", capacity);
-        ips = throughput(m, seconds);
+        const double ips = throughput(m, seconds);
+        if (capacity == historySteps)
+            ipsDefault = ips;
         std::printf("  no debugger window:       %8.2f million instructions/s\n", ips / 1e6);
         if (zelk::ViewRegistry::byMenuItem("mnuViewRegCPU")) {
             m.runCommand("mnuViewRegCPU");
@@ -116,7 +119,8 @@ int main(int argc, char* argv[])
         sum += l;
     std::printf("Pause latency over %zu runs: median %.2f ms, mean %.2f ms, max %.2f ms\n", lat.size(),
                 lat[lat.size() / 2], sum / lat.size(), lat.back());
-    std::printf("Targets: >= 50 million instructions/s (history off), Pause within 50 ms: %s\n",
-                ips >= 50e6 && lat.back() <= 50 ? "met" : "NOT met");
+    std::printf("Targets: >= 50 million instructions/s (default step history, no debugger window), "
+                "Pause within 50 ms: %s\n",
+                ipsDefault >= 50e6 && lat.back() <= 50 ? "met" : "NOT met");
     return 0;
 }
