@@ -1128,9 +1128,8 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
     // Recording with the peripherals on: a step whose stack lies beside
     // their registers snapshots them first (the general road does).
     const bool chipOn = chip_.enabled();
-    auto stackByChip = [&cpu, chipOn] {
-        return Record && chipOn && static_cast<uint32_t>(cpu.sp - 0x0FF0) < 0x60;
-    };
+    auto stackNearChip = [&cpu, chipOn] { return chipOn && static_cast<uint32_t>(cpu.sp - 0x0FF0) < 0x60; };
+    auto stackByChip = [&stackNearChip] { return Record && stackNearChip(); };
     if constexpr (Record) {
         sim.setWatch(&recorder_);
         sim.armWatch(true);
@@ -1274,9 +1273,14 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
                     break;
                 default: local = false; break;
                 }
+                // A call's stack bytes beside the register block go to the
+                // peripherals on the general road.
+                if (isCall && stackNearChip())
+                    local = false;
                 break;
             case Flow::ReturnSub:
                 isReturn = true;
+                local = !stackNearChip();
                 break;
             case Flow::BitBranchSet:
             case Flow::BitBranchClear:

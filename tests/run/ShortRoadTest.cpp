@@ -423,3 +423,50 @@ TEST(SlicedPlay, BreakpointAtTheEndOfASlice)
         }
     }
 }
+
+// A call or return whose stack lies in the on-chip register block with the
+// peripherals on: Play without hooks (the headless loop) against Play step
+// by step must agree on registers, clock, image and the block's registers.
+TEST(ShortRoad, HeadlessCallsAndReturnsWithTheStackInTheRegisterBlock)
+{
+    struct Case { const char* name; std::vector<uint8_t> call; };
+    const std::vector<Case> calls = {
+        {"JSR extended", {0xBD, 0xC1, 0x00, 0x20, 0xFE}},
+        {"JSR indexed", {0xAD, 0x00, 0x20, 0xFE}},
+        {"BSR", {0x8D, 0x7E, 0x20, 0xFE}},
+    };
+    for (const Case& c : calls) {
+        for (uint16_t sp : {0x1010, 0x1001, 0x1040, 0x0FF1, 0x103F}) {
+            auto a = std::make_unique<Core>(true, false);
+            auto b = std::make_unique<Core>(true, true);
+            for (Core* core : {a.get(), b.get()}) {
+                core->link.simulator().setPeripherals(true);
+                uint8_t* image = core->link.image();
+                std::copy(c.call.begin(), c.call.end(), image + 0xC000);
+                image[0xC100] = 0x39;  // RTS
+                image[0xC080] = 0x39;  // RTS
+                core->link.regs.PC = 0xC000;
+                core->link.regs.SP = sp;
+                core->link.regs.IX = 0xC100;
+                core->link.regs.CCR = 0xD0;
+                core->link.regs.I = 1;
+                core->link.regs.X = 1;
+                core->link.regs.S = 1;
+            }
+            RunOptions options;
+            options.stopOnSelfBranch = true;
+            options.maxSteps = 50;
+            const StopReason ra = a->control.Play(options);
+            const StopReason rb = b->control.Play(options);
+            EXPECT_EQ(ra, rb) << c.name << " SP " << sp;
+            std::string d;
+            checkRegisters(d, a->link.regs, b->link.regs);
+            checkSame(d, "clock", a->control.clockCounter, b->control.clockCounter);
+            checkImage(d, a->link.image(), b->link.image());
+            for (int r = 0; r < 64; ++r)
+                checkSame(d, "chip register", a->link.simulator().chip().peek(static_cast<uint8_t>(r)),
+                          b->link.simulator().chip().peek(static_cast<uint8_t>(r)));
+            EXPECT_TRUE(d.empty()) << c.name << " SP " << sp << ": " << d;
+        }
+    }
+}
