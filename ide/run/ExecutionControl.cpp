@@ -96,6 +96,14 @@ inline StepRegs stepRegsOf(const KorvexRegisters& r, int32_t pc)
     return StepRegs{r.ix, r.iy, r.sp, pc, flags, r.a, r.b, r.ccr};
 }
 
+// Whether a step's stack accesses may reach the on-chip register block: SP
+// within $0FF0..$104F covers a pull of up to nine bytes above SP (RTI) and
+// the pushes below it.
+inline bool stackBesideChip(int32_t sp)
+{
+    return static_cast<uint32_t>(sp - 0x0FF0) < 0x60;
+}
+
 } // namespace
 
 ExecutionControl::ExecutionControl(AccessLayer& link, BreakpointTable& breakpoints)
@@ -289,7 +297,7 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     history.begin(regs, clockCounter, sim.image());
     // The peripherals take part when an event falls due or a trap is at PC
     // (and their registers are read when the stack lies beside them).
-    if (chip_.enabled() && (chip_.due() || sim.trapsAt(regs.PC) || static_cast<uint32_t>(sp - 0x0FF0) < 0x60))
+    if (chip_.enabled() && (chip_.due() || sim.trapsAt(regs.PC) || stackBesideChip(sp)))
         [[unlikely]]
         history.noteChip(chip_.s);
     dataHitPending_ = false;
@@ -1128,7 +1136,7 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
     // Recording with the peripherals on: a step whose stack lies beside
     // their registers snapshots them first (the general road does).
     const bool chipOn = chip_.enabled();
-    auto stackNearChip = [&cpu, chipOn] { return chipOn && static_cast<uint32_t>(cpu.sp - 0x0FF0) < 0x60; };
+    auto stackNearChip = [&cpu, chipOn] { return chipOn && stackBesideChip(cpu.sp); };
     auto stackByChip = [&stackNearChip] { return Record && stackNearChip(); };
     if constexpr (Record) {
         sim.setWatch(&recorder_);

@@ -22,11 +22,6 @@ using namespace zelk::test;
 
 namespace {
 
-// An I/O unit that logs every call, including beforeRead.
-class TracingIoUnit : public LoggingIoUnit {
-public:
-    void beforeRead(int32_t address) override { log.push_back("beforeRead " + std::to_string(address)); }
-};
 using Core = BasicSimCore<TracingIoUnit>;
 
 // The peripherals' state field by field (the struct may have padding).

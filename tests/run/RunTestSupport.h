@@ -53,6 +53,12 @@ protected:
     ExecutionControl control;
 };
 
+// An I/O unit that logs every call, including beforeRead.
+class TracingIoUnit : public LoggingIoUnit {
+public:
+    void beforeRead(int32_t address) override { log.push_back("beforeRead " + std::to_string(address)); }
+};
+
 // A core of its own (notifier, hooks, I/O unit, link, breakpoints, run
 // control) for tests that run two or more side by side, one road or option
 // against another. Io is the I/O unit the link is given (not activated).

@@ -20,12 +20,6 @@ using namespace zelk::test;
 
 namespace {
 
-// An I/O unit that logs every call, including beforeRead.
-class TracingIoUnit : public LoggingIoUnit {
-public:
-    void beforeRead(int32_t address) override { log.push_back("beforeRead " + std::to_string(address)); }
-};
-
 // With hooks or without (as the headless runner and the benchmarks use it);
 // the I/O unit active.
 struct Core : BasicSimCore<TracingIoUnit> {
