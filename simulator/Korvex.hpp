@@ -27,6 +27,8 @@ public:
     // One instruction on a register record and its program counter (see
     // korvexExecute): code holds the instruction's bytes, code[0] the opcode.
     void execute(KorvexRegisters& regs, const uint8_t* code) { korvexExecute(k_, &regs, code); }
+    // The instance itself, for a caller's loop of korvexExecute calls.
+    KorvexInstance* instance() const { return k_; }
 
     // Data bytes straight to and from image except on the pages flagged in
     // viaCallbacks (see korvexSetDirectMemory); a null image turns it off.

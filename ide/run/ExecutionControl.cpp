@@ -41,25 +41,63 @@ inline void instructionBytes(const uint8_t* image, int32_t pc, int len, uint8_t 
     }
 }
 
-// The length and cycles of each page-1 opcode that the headless loop runs
-// as straight-line code without further looks: no flow of its own, not a
-// prefix, not WAI or STOP (which a run may have to stop before). Length 0
-// for every other opcode. One small load decides a step.
-using detail::StraightFacts;
+// The facts of each page-1 opcode that the headless loop's inner stretch
+// runs without further looks: straight-line code (no flow of its own, not
+// a prefix, not WAI or STOP, which a run may have to stop before), and the
+// branches, calls, jumps and RTS whose target the loop works out from the
+// operand, the flags or the stack alone. Length 0 for every other opcode
+// (RTI, the prefixes, WAI, STOP). One small load decides a step.
+using detail::StretchFacts;
+using detail::StretchRoad;
 
-std::array<StraightFacts, 256> buildStraightFacts()
+std::array<StretchFacts, 256> buildStretchFacts()
 {
-    std::array<StraightFacts, 256> t{};
+    std::array<StretchFacts, 256> t{};
     for (int op = 0; op < 256; ++op) {
         const OpcodeFacts& f = opcodeFacts[0][static_cast<size_t>(op)];
-        if (prefixPage[static_cast<size_t>(op)] == 0 && f.flow == Flow::None && op != OpWAI && op != OpSTOP)
-            t[static_cast<size_t>(op)] = StraightFacts{f.length, f.cycles};
+        if (prefixPage[static_cast<size_t>(op)] != 0 || op == OpWAI || op == OpSTOP)
+            continue;
+        const bool x = f.format == OperandFormat::BitBranchIndexedX;
+        StretchRoad road = StretchRoad::Straight;
+        bool known = true;
+        switch (f.flow) {
+        case Flow::None: break;
+        case Flow::Branch: known = f.format == OperandFormat::Relative; road = StretchRoad::Branch; break;
+        case Flow::BitBranchSet:
+            known = x || f.format == OperandFormat::BitBranchDirect;
+            road = x ? StretchRoad::BitSetX : StretchRoad::BitSet;
+            break;
+        case Flow::BitBranchClear:
+            known = x || f.format == OperandFormat::BitBranchDirect;
+            road = x ? StretchRoad::BitClearX : StretchRoad::BitClear;
+            break;
+        case Flow::Call:
+            switch (f.format) {
+            case OperandFormat::Relative: road = StretchRoad::CallRelative; break;
+            case OperandFormat::Direct: road = StretchRoad::CallDirect; break;
+            case OperandFormat::Extended: road = StretchRoad::CallExtended; break;
+            case OperandFormat::IndexedX: road = StretchRoad::CallX; break;
+            default: known = false; break;
+            }
+            break;
+        case Flow::Jump:
+            switch (f.format) {
+            case OperandFormat::Extended: road = StretchRoad::JumpExtended; break;
+            case OperandFormat::IndexedX: road = StretchRoad::JumpX; break;
+            default: known = false; break;
+            }
+            break;
+        case Flow::ReturnSub: road = StretchRoad::Return; break;
+        default: known = false; break;
+        }
+        if (known)
+            t[static_cast<size_t>(op)] = StretchFacts{f.length, f.cycles, road};
     }
     return t;
 }
 
 // Built at start-up from the constant opcode facts.
-const std::array<StraightFacts, 256> straightFacts = buildStraightFacts();
+const std::array<StretchFacts, 256> stretchFacts = buildStretchFacts();
 
 // The register save area $0000-$0008 from Korvex's record, as
 // SimulatorTarget::storeSaveArea writes it, in fewer operations: A:B as
@@ -1157,21 +1195,35 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
 
     StopReason reason = StopReason::Paused;
     uint64_t steps = 0;
-    // The page-1 opcodes a step may run as straight-line code after one
-    // look at this table and at the peripherals' clock: none while the
-    // profile counts or off the short road's conditions, none that the
-    // peripherals trap.
-    if (sim.trapTable() != straightTraps_) {
-        straightTraps_ = sim.trapTable();
+    // The page-1 opcodes a step may run in the inner stretch after one look
+    // at this table and at the peripherals' clock: none while the profile
+    // counts or off the short road's conditions, none that the peripherals
+    // trap.
+    if (sim.trapTable() != stretchTraps_) {
+        stretchTraps_ = sim.trapTable();
         for (int op = 0; op < 256; ++op)
-            straightHere_[static_cast<size_t>(op)] =
-                straightTraps_[op] == 0 ? straightFacts[static_cast<size_t>(op)] : StraightFacts{};
+            stretchHere_[static_cast<size_t>(op)] =
+                stretchTraps_[op] == 0 ? stretchFacts[static_cast<size_t>(op)] : StretchFacts{};
     }
-    static constexpr StraightFacts noStraight[256] = {};
-    const StraightFacts* const straightRoad = profiling ? noStraight : straightHere_.data();
-    const StraightFacts* straight = fast ? straightRoad : noStraight;
+    static constexpr StretchFacts noStretch[256] = {};
+    const StretchFacts* const stretchRoad = profiling ? noStretch : stretchHere_.data();
+    const StretchFacts* stretch = fast ? stretchRoad : noStretch;
+    // Korvex executes the instruction at pc in place, the save area follows.
+    // (Its instance in a local: through the wrapper every call would load
+    // it again, since Korvex's calls out may touch any object.)
+    KorvexInstance* const kx = korvex.instance();
+    auto executeAt = [&](int length) __attribute__((always_inline)) {
+        if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
+            korvexExecute(kx, &cpu, image + pc);
+        } else {
+            uint8_t instr[8];
+            instructionBytes(image, pc, length, instr);
+            korvexExecute(kx, &cpu, instr);
+        }
+        writeSaveArea(image, cpu);
+    };
     // A straight-line step of the given length and cycles: Korvex executes
-    // it in place, the save area follows, PC moves on.
+    // it, PC moves on.
     auto straightStep = [&](int length, uint32_t cycles, bool count) __attribute__((always_inline)) {
         if constexpr (Record)
             history.begin(stepRegsOf(cpu, pc), clock, image);
@@ -1179,14 +1231,7 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
         chip_.advance(cycles);
         if (count) [[unlikely]]
             profile.count(pc, cycles);
-        if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
-            korvex.execute(cpu, image + pc);
-        } else {
-            uint8_t instr[8];
-            instructionBytes(image, pc, length, instr);
-            korvex.execute(cpu, instr);
-        }
-        writeSaveArea(image, cpu);
+        executeAt(length);
         cpuAhead = true;
         flagsInCcr = true;
         if constexpr (Record)
@@ -1198,6 +1243,162 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
         first = false;
         ++steps;
     };
+    // Recording: a store noted with the byte it replaces.
+    auto store = [&history = history, image](uint32_t address, uint8_t value) __attribute__((always_inline)) {
+        if constexpr (Record)
+            history.noteWrite(address, image[address]);
+        image[address] = value;
+    };
+    // A call's return address pushed (high byte at SP-1, low byte at SP),
+    // then the save area's SP, as the access layer writes them.
+    auto pushReturn = [&](int32_t returnAddress) __attribute__((always_inline)) {
+        const uint16_t sp = static_cast<uint16_t>(cpu.sp - 1);
+        store(sp, static_cast<uint8_t>(returnAddress >> 8));
+        store(static_cast<uint16_t>(sp + 1), static_cast<uint8_t>(returnAddress));
+        cpu.sp = static_cast<uint16_t>(sp - 1);
+        store(6, static_cast<uint8_t>(cpu.sp >> 8));
+        store(7, static_cast<uint8_t>(cpu.sp));
+        if constexpr (Record) {
+            history.noteAccess(sp, true);
+            history.noteAccess(static_cast<uint16_t>(sp + 1), true);
+        }
+    };
+    // A return: the ten bytes from SP into the stack buffer (InStack), the
+    // return address from them, SP moved on and written to the save area.
+    auto pullReturn = [&]() __attribute__((always_inline)) -> int32_t {
+        if (cpu.sp <= 0x10000 - 10) {
+            std::memcpy(link_.stackBuffer.data(), image + cpu.sp, 10);
+        } else {
+            for (int i = 0; i < 10; ++i)
+                link_.stackBuffer[static_cast<size_t>(i)] = image[(cpu.sp + i) & 0xFFFF];
+        }
+        const uint16_t sp = static_cast<uint16_t>(cpu.sp - 1);
+        cpu.sp = static_cast<uint16_t>(cpu.sp + 2);
+        store(6, static_cast<uint8_t>(cpu.sp >> 8));
+        store(7, static_cast<uint8_t>(cpu.sp));
+        if constexpr (Record) {
+            history.noteAccess(static_cast<uint16_t>(sp + 2), false);
+            history.noteAccess(static_cast<uint16_t>(sp + 3), false);
+        }
+        return link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
+    };
+
+    // The inner stretch: how its last step ended.
+    enum class Ended : uint8_t { Executed, Taken, Call, Return };
+    Ended ended = Ended::Executed;
+    uint64_t takenSteps = 0;  // the stretch's taken branches and jumps (registers unchanged)
+    // A stretch step begins: recording, the state before it; the cycles
+    // counted. Only the peripherals' clock counts them step by step (the
+    // stretch ends before anything else could change it); the clock
+    // counter follows it at the stretch's end, except while recording,
+    // where every record holds the counter.
+    auto beginStep = [&](const StretchFacts f) __attribute__((always_inline)) {
+        if constexpr (Record) {
+            history.begin(stepRegsOf(cpu, pc), clock, image);
+            clock += f.cycles;
+        }
+        chip_.advance(f.cycles);
+    };
+    // One step of the stretch (which starts only while the record's flags
+    // are CCR's bits, and keeps them so), or false (nothing done) when this
+    // step needs the outer loop's looks: a branch, jump or call to itself
+    // (the run may stop there), a call's or return's stack beside the
+    // register block, a bit branch whose operand is the peripherals' or the
+    // I/O unit's (or, recording, whose bytes its own read may change).
+    auto stretchStep = [&](const StretchFacts f) __attribute__((always_inline)) -> bool {
+        const auto operand = [image, at = pc](int i) { return image[(at + i) & 0xFFFF]; };
+        int32_t target = 0;
+        if (f.road == StretchRoad::Straight) [[likely]] {
+        execute:
+            beginStep(f);
+            executeAt(f.length);
+            if constexpr (Record)
+                endRecord();
+            pc = (pc + f.length) & 0xFFFF;
+            ended = Ended::Executed;
+            return true;
+        }
+        switch (f.road) {
+        case StretchRoad::Straight: goto execute;
+        case StretchRoad::Branch:
+            if ((branchConditions[image[pc] & 0x0F] >> (cpu.ccr & 0x0F) & 1) == 0)
+                goto execute;
+            target = (pc + 2 + static_cast<int8_t>(operand(1))) & 0xFFFF;
+            break;
+        case StretchRoad::BitSet:
+        case StretchRoad::BitClear:
+        case StretchRoad::BitSetX:
+        case StretchRoad::BitClearX: {
+            int32_t address = operand(1);
+            if (f.road == StretchRoad::BitSetX || f.road == StretchRoad::BitClearX)
+                address = (address + cpu.ix) & 0xFFFF;
+            if (address == AccessLayer::IoInFresh || address == AccessLayer::IoInData || sim.chipAddress(address) ||
+                (Record && !SimulatorTarget::codeInPlace(pc))) [[unlikely]]
+                return false;
+            const uint8_t value = image[address];
+            const bool set = f.road == StretchRoad::BitSet || f.road == StretchRoad::BitSetX;
+            if ((static_cast<uint8_t>(set ? ~value : value) & operand(2)) != 0)
+                goto execute;
+            target = (pc + f.length + static_cast<int8_t>(operand(3))) & 0xFFFF;
+            if (target == pc)
+                return false;
+            beginStep(f);
+            if constexpr (Record) {
+                // A taken one read its operand here.
+                history.noteAccess(static_cast<uint32_t>(address), false);
+                endRecord();
+            }
+            pc = target;
+            ended = Ended::Taken;
+            ++takenSteps;
+            return true;
+        }
+        case StretchRoad::JumpExtended: target = operand(1) << 8 | operand(2); break;
+        case StretchRoad::JumpX: target = (cpu.ix + operand(1)) & 0xFFFF; break;
+        case StretchRoad::CallRelative:
+        case StretchRoad::CallDirect:
+        case StretchRoad::CallExtended:
+        case StretchRoad::CallX:
+            switch (f.road) {
+            case StretchRoad::CallRelative:
+                target = (pc + f.length + static_cast<int8_t>(operand(1))) & 0xFFFF;
+                break;
+            case StretchRoad::CallDirect: target = operand(1); break;
+            case StretchRoad::CallExtended: target = operand(1) << 8 | operand(2); break;
+            default: target = (cpu.ix + operand(1)) & 0xFFFF; break;
+            }
+            if (target == pc || stackNearChip()) [[unlikely]]
+                return false;
+            beginStep(f);
+            pushReturn((pc + f.length) & 0xFFFF);
+            if constexpr (Record)
+                endRecord();
+            pc = target;
+            ended = Ended::Call;
+            return true;
+        case StretchRoad::Return:
+            if (stackNearChip()) [[unlikely]]
+                return false;
+            beginStep(f);
+            target = pullReturn();
+            if constexpr (Record)
+                endRecord();
+            pc = target;
+            ended = Ended::Return;
+            return true;
+        }
+        // A taken branch or a jump: PC moves to its target.
+        if (target == pc) [[unlikely]]
+            return false;
+        beginStep(f);
+        if constexpr (Record)
+            endRecord();
+        pc = target;
+        ended = Ended::Taken;
+        ++takenSteps;
+        return true;
+    };
+
     // One look per step at both bounds: a slice ends before anything else
     // is looked at (the next slice starts there), the step bound after the
     // breakpoint check.
@@ -1222,11 +1423,40 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
         }
         const uint8_t opcode = image[pc];
         // The peripherals' turn (an interrupt, a trap) goes the general road.
-        if (const StraightFacts facts = straight[opcode]; facts.length != 0 && !chip_.due() && !stackByChip())
-            [[likely]] {
-            // Straight-line code, most steps: Korvex executes it.
-            straightStep(facts.length, facts.cycles, false);
-            continue;
+        if (StretchFacts facts = stretch[opcode];
+            facts.length != 0 && flagsInCcr && !chip_.due() && !stackByChip()) [[likely]] {
+            // Most steps: this one and the stretch that follows it, up to
+            // the next step that needs a look (a bound, a breakpoint, the
+            // peripherals' turn, an instruction the stretch leaves to the
+            // loop below). The last step's facts are set once, at its end.
+            const uint64_t before = steps;
+            const uint64_t chipBefore = chip_.s.now;
+            takenSteps = 0;
+            int32_t from = pc;
+            if (stretchStep(facts)) [[likely]] {
+                for (;;) {
+                    ++steps;
+                    if (steps >= limit || (anyBreakpoints && breakpoints_.contains(pc))) [[unlikely]]
+                        break;
+                    facts = stretch[image[pc]];
+                    if (facts.length == 0 || chip_.due() || stackByChip())
+                        break;
+                    const int32_t at = pc;
+                    if (!stretchStep(facts))
+                        break;
+                    from = at;
+                }
+                lastPc = from;
+                lastStraight = ended == Ended::Executed;
+                if (!lastStraight)
+                    last = StepInfo{from, pc, ended == Ended::Taken, ended == Ended::Call, ended == Ended::Return, false};
+                cpuAhead = cpuAhead || steps - before != takenSteps;
+                if constexpr (!Record)
+                    clock += static_cast<uint32_t>(chip_.s.now - chipBefore);
+                lastStepHere = true;
+                first = false;
+                continue;
+            }
         }
         bool local = fast && !chip_.due() && !sim.trapsAt(pc) && !stackByChip();
         if (stopOnHalt && (opcode == OpWAI || opcode == OpSTOP)) [[unlikely]] {
@@ -1339,58 +1569,19 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
                 // is Korvex's, through the watch).
                 if (Record && taken)
                     history.noteAccess(static_cast<uint32_t>(address), false);
-            } else if (isReturn) {
-                // InStack: the ten bytes from SP into the stack buffer.
-                if (cpu.sp <= 0x10000 - 10) {
-                    std::memcpy(link_.stackBuffer.data(), image + cpu.sp, 10);
-                } else {
-                    for (int i = 0; i < 10; ++i)
-                        link_.stackBuffer[static_cast<size_t>(i)] = image[(cpu.sp + i) & 0xFFFF];
-                }
-                next = link_.stackBuffer[1] << 8 | link_.stackBuffer[2];
             }
             last = StepInfo{pc, next, taken, isCall, isReturn, execute};
             if (execute) {
-                if (SimulatorTarget::codeInPlace(pc)) [[likely]] {
-                    korvex.execute(cpu, image + pc);
-                } else {
-                    uint8_t instr[8];
-                    instructionBytes(image, pc, facts.length, instr);
-                    korvex.execute(cpu, instr);
-                }
-                writeSaveArea(image, cpu);
+                executeAt(facts.length);
                 cpuAhead = true;
                 flagsInCcr = true;
-            } else if (isCall || isReturn) {
-                // Recording: every store noted with the byte it replaces,
-                // in the access layer's order, then the flow accesses.
-                auto store = [&](uint32_t address, uint8_t value) __attribute__((always_inline)) {
-                    if constexpr (Record)
-                        history.noteWrite(address, image[address]);
-                    image[address] = value;
-                };
-                const uint16_t sp = static_cast<uint16_t>(cpu.sp - 1);
-                if (isCall) {
-                    // The return address: high byte at SP-1, low byte at SP.
-                    const int32_t returnAddress = (pc + facts.length) & 0xFFFF;
-                    store(sp, static_cast<uint8_t>(returnAddress >> 8));
-                    store(static_cast<uint16_t>(sp + 1), static_cast<uint8_t>(returnAddress));
-                    cpu.sp = static_cast<uint16_t>(sp - 1);
-                } else {
-                    cpu.sp = static_cast<uint16_t>(cpu.sp + 2);
-                }
-                // The save area's SP, as writeSP.
-                store(6, static_cast<uint8_t>(cpu.sp >> 8));
-                store(7, static_cast<uint8_t>(cpu.sp));
+            } else if (isCall) {
+                pushReturn((pc + facts.length) & 0xFFFF);
                 cpuAhead = true;
-                if constexpr (Record) {
-                    // A call's pushes at SP-1 and SP, a return's pulls at
-                    // SP+1 and SP+2 (SP before the step).
-                    const uint32_t at = isCall ? sp : static_cast<uint16_t>(sp + 2);
-                    const bool write = isCall;
-                    history.noteAccess(at, write);
-                    history.noteAccess(static_cast<uint16_t>(at + 1), write);
-                }
+            } else if (isReturn) {
+                next = pullReturn();
+                last.next = next;
+                cpuAhead = true;
             }
             if constexpr (Record)
                 endRecord();
@@ -1421,7 +1612,7 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
                 fast = fast && recordable();
                 sim.armWatch(true);
             }
-            straight = fast ? straightRoad : noStraight;
+            stretch = fast ? stretchRoad : noStretch;
         }
         first = false;
         ++steps;

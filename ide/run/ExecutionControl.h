@@ -90,11 +90,30 @@ struct RunOptions {
 };
 
 namespace detail {
-// The length and cycles of a page-1 opcode that the headless loop runs as
-// straight-line code without further looks (length 0: any other).
-struct StraightFacts {
+// How the headless loop's inner stretch runs a page-1 opcode: Korvex
+// executes straight-line code; the loop itself moves the program counter
+// for a branch, call, jump or return with a simple operand.
+enum class StretchRoad : uint8_t {
+    Straight,
+    Branch,        // relative branch
+    BitSet,        // BRSET / BRCLR, direct or ,X
+    BitClear,
+    BitSetX,
+    BitClearX,
+    CallRelative,  // BSR
+    CallDirect,    // JSR
+    CallExtended,
+    CallX,
+    JumpExtended,  // JMP
+    JumpX,
+    Return,        // RTS
+};
+// The length, cycles and road of a page-1 opcode that the headless loop
+// runs in its inner stretch (length 0: any other).
+struct alignas(4) StretchFacts {
     uint8_t length = 0;
     uint8_t cycles = 0;
+    StretchRoad road = StretchRoad::Straight;
 };
 } // namespace detail
 
@@ -432,11 +451,10 @@ private:
     int32_t stepOutReturn_ = 0;   // board Step Out: the original return address
     StepInfo lastStep_;
     StopReason lastStop_ = StopReason::None;
-    // The headless loop's page-1 straight-line facts without the opcodes
-    // that straightTraps_ (the simulator's trap table it was built for)
-    // traps.
-    std::array<detail::StraightFacts, 256> straightHere_{};
-    const uint8_t* straightTraps_ = nullptr;
+    // The headless loop's page-1 stretch facts without the opcodes that
+    // stretchTraps_ (the simulator's trap table it was built for) traps.
+    std::array<detail::StretchFacts, 256> stretchHere_{};
+    const uint8_t* stretchTraps_ = nullptr;
     Recorder recorder_{*this};
     DataHit dataHit_;
     bool dataHitPending_ = false;

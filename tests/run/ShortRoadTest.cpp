@@ -464,3 +464,71 @@ TEST(ShortRoad, HeadlessCallsAndReturnsWithTheStackInTheRegisterBlock)
         }
     }
 }
+
+// Long headless runs of a loop that mixes straight-line code with every
+// kind of flow the headless loop follows itself (BNE, JSR, BSR, RTS, JMP,
+// BRSET direct, BRCLR indexed), the real-time interrupt cutting in every
+// 8192 cycles while the peripherals are on, with the step history off and
+// on: after each run the state is the general road's, step for step.
+class LongRuns : public ::testing::TestWithParam<std::tuple<bool, bool>> {};
+
+TEST_P(LongRuns, AgreeWithTheGeneralRoad)
+{
+    const auto [peripherals, history] = GetParam();
+    // $E000 LDS #$FF / LDAA #$40 / STAA $1024 (RTII) / CLI
+    // $E009 LDX #$50 / LDAB #16
+    // $E00E LDAA 0,X / ADDA #3 / STAA 0,X / INX / PSHB / JSR $E040 / PULB / DECB / BNE $E00E
+    // $E01D JMP $E009
+    // $E040 LDD $40 / ADDD #1 / STD $40 / MUL / BRSET $42 $80 $E04F / INC $42
+    // $E04F BRCLR 0,X $01 $E055 / BSR $E056 / $E055 RTS / $E056 RTS
+    // $E060 LDAA #$40 / STAA $1025 (RTIF cleared) / INC $44 / RTI
+    const std::vector<uint8_t> main = {0x8E, 0x00, 0xFF, 0x86, 0x40, 0xB7, 0x10, 0x24, 0x0E, 0xCE, 0x00, 0x50,
+                                       0xC6, 0x10, 0xA6, 0x00, 0x8B, 0x03, 0xA7, 0x00, 0x08, 0x37, 0xBD, 0xE0,
+                                       0x40, 0x33, 0x5A, 0x26, 0xF1, 0x7E, 0xE0, 0x09};
+    const std::vector<uint8_t> sub = {0xDC, 0x40, 0xC3, 0x00, 0x01, 0xDD, 0x40, 0x3D, 0x12, 0x42, 0x80, 0x03,
+                                      0x7C, 0x00, 0x42, 0x1F, 0x00, 0x01, 0x02, 0x8D, 0x01, 0x39, 0x39};
+    const std::vector<uint8_t> handler = {0x86, 0x40, 0xB7, 0x10, 0x25, 0x7C, 0x00, 0x44, 0x3B};
+    Core a(true, false), b(false, false);
+    for (Core* c : {&a, &b}) {
+        c->link.simulator().setPeripherals(peripherals);
+        if (history)
+            c->control.history.setCapacity(1 << 16);
+        uint8_t* image = c->link.image();
+        std::copy(main.begin(), main.end(), image + 0xE000);
+        std::copy(sub.begin(), sub.end(), image + 0xE040);
+        std::copy(handler.begin(), handler.end(), image + 0xE060);
+        image[0xFFF0] = 0xE0;  // the real-time interrupt's vector
+        image[0xFFF1] = 0x60;
+        c->link.regs.PC = 0xE000;
+    }
+    RunOptions options;
+    options.stopOnHalt = true;
+    options.stopOnSelfBranch = true;
+    for (const uint64_t steps : {1, 5, 999, 8191, 65536, 1, 200000, 3}) {
+        options.maxSteps = steps;
+        const StopReason ra = a.control.Play(options);
+        const StopReason rb = b.control.Play(options);
+        ASSERT_EQ(ra, StopReason::StepBound) << steps;
+        ASSERT_EQ(ra, rb) << steps;
+        const std::string d = differences(a, b, false);
+        ASSERT_TRUE(d.empty()) << "after " << steps << " steps: " << d;
+        if (history) {
+            ASSERT_EQ(a.control.history.size(), b.control.history.size()) << steps;
+        }
+    }
+    // BRSET fell through 128 times (INC $42) and was taken ever since.
+    EXPECT_GT(a.control.clockCounter, 1'000'000u);
+    EXPECT_EQ(a.link.image()[0x42], 0x80);
+    // The interrupts counted themselves (about one per 8192 cycles).
+    if (peripherals) {
+        EXPECT_GT(a.link.image()[0x44], 100);
+    } else {
+        EXPECT_EQ(a.link.image()[0x44], 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ShortRoad, LongRuns, ::testing::Combine(::testing::Bool(), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<bool, bool>>& info) {
+                             return std::string(std::get<0>(info.param) ? "Peripherals" : "NoPeripherals") +
+                                    (std::get<1>(info.param) ? "History" : "NoHistory");
+                         });
