@@ -80,6 +80,23 @@ void ValueDialog::refuse(QLineEdit* box, const DialogCheck& check)
     box->setFocus();
 }
 
+bool ValueDialog::settle(QLineEdit* box, const DialogCheck& check, const std::function<void()>& beforeRefuse)
+{
+    switch (check.verdict) {
+    case DialogVerdict::Refocus:
+        box->setFocus();
+        return false;
+    case DialogVerdict::Refuse:
+        if (beforeRefuse)
+            beforeRefuse();
+        refuse(box, check);
+        return false;
+    case DialogVerdict::Accept:
+        break;
+    }
+    return true;
+}
+
 void ValueDialog::keyPressEvent(QKeyEvent* e)
 {
     // The dialog is a window of its own: F1 asks the main window's help for

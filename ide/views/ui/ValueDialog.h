@@ -9,6 +9,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -41,6 +43,10 @@ protected:
     virtual void cmdOKClick() = 0;
     // Empties box, shows the message of check, returns the focus to box.
     void refuse(QLineEdit* box, const DialogCheck& check);
+    // Acts on check's verdict on the text of box: Refocus returns the focus
+    // to the box, Refuse runs beforeRefuse (if any) and refuses. True only
+    // for Accept, when the caller takes the value and closes the dialog.
+    bool settle(QLineEdit* box, const DialogCheck& check, const std::function<void()>& beforeRefuse = {});
     void keyPressEvent(QKeyEvent* e) override;
 
     DialogFields& fields_;

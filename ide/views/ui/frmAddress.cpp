@@ -29,25 +29,19 @@ void frmAddress::cmdOKClick()
 {
     const SymbolTable& table = symbols_ ? *symbols_ : sharedSymbols();
     const DialogCheck c = checkGoToAddress(txtAdr->text().toStdString(), table);
-    switch (c.verdict) {
-    case DialogVerdict::Refocus:
-        txtAdr->setFocus();
-        return;
-    case DialogVerdict::Refuse:
+    const bool accepted = settle(txtAdr, c, [this] {
         fields_.DialogValue = -1;
         // The window the user was going to move comes to the front, so the
         // message is seen over it.
         if (frmMain* m = frmMain::instance())
             if (QMdiSubWindow* sub = m->mdiArea()->activeSubWindow())
                 sub->raise();
-        refuse(txtAdr, c);
+    });
+    if (!accepted)
         return;
-    case DialogVerdict::Accept:
-        fields_.DialogValue = c.value;
-        fields_.DialogOK = true;
-        accept();
-        return;
-    }
+    fields_.DialogValue = c.value;
+    fields_.DialogOK = true;
+    accept();
 }
 
 } // namespace zelk

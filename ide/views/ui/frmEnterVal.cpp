@@ -24,19 +24,11 @@ frmEnterVal::frmEnterVal(DialogFields& fields, QWidget* parent) : ValueDialog(fi
 void frmEnterVal::cmdOKClick()
 {
     const DialogCheck c = checkEnterValue(txtValue->text().toStdString(), fields_.DialogIsWord);
-    switch (c.verdict) {
-    case DialogVerdict::Refocus:
-        txtValue->setFocus();
+    if (!settle(txtValue, c))
         return;
-    case DialogVerdict::Refuse:
-        refuse(txtValue, c);
-        return;
-    case DialogVerdict::Accept:
-        fields_.DialogValue = c.value;
-        fields_.DialogOK = true;
-        accept();
-        return;
-    }
+    fields_.DialogValue = c.value;
+    fields_.DialogOK = true;
+    accept();
 }
 
 } // namespace zelk

@@ -45,27 +45,21 @@ void frmWatchAdr::cmdOKClick()
 {
     const SymbolTable& table = symbols_ ? *symbols_ : sharedSymbols();
     const DialogCheck c = checkWatchAddress(txtAdr->text().toStdString(), table);
-    switch (c.verdict) {
-    case DialogVerdict::Refocus:
-        txtAdr->setFocus();
-        return;
-    case DialogVerdict::Refuse:
+    const bool accepted = settle(txtAdr, c, [this] {
         fields_.DialogValue = -1;
         fields_.DialogName.clear();
         if (frmMain* m = frmMain::instance())
             if (QWidget* w = m->viewWidget(QStringLiteral("mnuViewWatch")))
                 if (QWidget* sub = w->parentWidget())
                     sub->raise();
-        refuse(txtAdr, c);
+    });
+    if (!accepted)
         return;
-    case DialogVerdict::Accept:
-        fields_.DialogValue = c.value;
-        fields_.DialogName = c.name;
-        fields_.DialogIsWord = optWord->isChecked();
-        fields_.DialogOK = true;
-        accept();
-        return;
-    }
+    fields_.DialogValue = c.value;
+    fields_.DialogName = c.name;
+    fields_.DialogIsWord = optWord->isChecked();
+    fields_.DialogOK = true;
+    accept();
 }
 
 } // namespace zelk
