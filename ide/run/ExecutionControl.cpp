@@ -99,6 +99,23 @@ std::array<StretchFacts, 256> buildStretchFacts()
 // Built at start-up from the constant opcode facts.
 const std::array<StretchFacts, 256> stretchFacts = buildStretchFacts();
 
+// The target of a call or jump at pc of the given length whose operand is in
+// format (operand(i): the i-th byte after the opcode byte), or -1 for a
+// format no call or jump has.
+template <class Operand>
+[[gnu::always_inline]] inline int32_t callOrJumpTarget(OperandFormat format, int32_t pc, int length, int32_t ix,
+                                                       int32_t iy, Operand operand)
+{
+    switch (format) {
+    case OperandFormat::Direct: return operand(1);
+    case OperandFormat::Extended: return operand(1) << 8 | operand(2);
+    case OperandFormat::IndexedX: return (ix + operand(1)) & 0xFFFF;
+    case OperandFormat::IndexedY: return (iy + operand(1)) & 0xFFFF;
+    case OperandFormat::Relative: return (pc + length + static_cast<int8_t>(operand(1))) & 0xFFFF;
+    default: return -1;
+    }
+}
+
 // The register save area $0000-$0008 from Korvex's record, as
 // SimulatorTarget::storeSaveArea writes it, in fewer operations: A:B as
 // they are, IX and IY in one load and byte reversal, SP in one swap.
@@ -204,14 +221,9 @@ const CodeWindow& ExecutionControl::refillCodeWindow(int32_t pc)
     case Flow::Jump:
         isCall = facts.flow == Flow::Call;
         taken = !isCall;
-        switch (facts.format) {
-        case OperandFormat::Direct: next = operand(1); break;
-        case OperandFormat::Extended: next = operand(1) << 8 | operand(2); break;
-        case OperandFormat::IndexedX: next = (regs.IX + operand(1)) & 0xFFFF; break;
-        case OperandFormat::IndexedY: next = (regs.IY + operand(1)) & 0xFFFF; break;
-        case OperandFormat::Relative: next = (pc + facts.length + static_cast<int8_t>(operand(1))) & 0xFFFF; break;
-        default: return false;
-        }
+        next = callOrJumpTarget(facts.format, pc, facts.length, regs.IX, regs.IY, operand);
+        if (next < 0)
+            return false;
         break;
     case Flow::ReturnSub:
         regs.PC = pc;
@@ -1501,16 +1513,9 @@ StopReason ExecutionControl::runHeadlessRoad(uint64_t stepLimit, bool stopOnHalt
             case Flow::Jump:
                 isCall = facts.flow == Flow::Call;
                 taken = !isCall;
-                switch (facts.format) {
-                case OperandFormat::Direct: next = operand(1); break;
-                case OperandFormat::Extended: next = operand(1) << 8 | operand(2); break;
-                case OperandFormat::IndexedX: next = (cpu.ix + operand(1)) & 0xFFFF; break;
-                case OperandFormat::IndexedY: next = (cpu.iy + operand(1)) & 0xFFFF; break;
-                case OperandFormat::Relative:
-                    next = (pc + facts.length + static_cast<int8_t>(operand(1))) & 0xFFFF;
-                    break;
-                default: local = false; break;
-                }
+                next = callOrJumpTarget(facts.format, pc, facts.length, cpu.ix, cpu.iy, operand);
+                if (next < 0)
+                    local = false;
                 // A call's stack bytes beside the register block go to the
                 // peripherals on the general road.
                 if (isCall && stackNearChip())
