@@ -17,30 +17,6 @@ namespace {
 using Memory = std::array<uint8_t, 0x10000>;
 using PageMap = std::array<uint8_t, 256>;
 
-// A host that owns one image: the callbacks record each event and read and
-// write the same image that Korvex may access directly.
-struct DirectHost {
-    Memory mem{};
-    std::vector<Event> events;
-    Korvex cpu;
-
-    DirectHost() { cpu.setCallbacks(&DirectHost::onRead, &DirectHost::onWrite, this); }
-
-    static void onRead(void* user, int32_t address, int16_t* value)
-    {
-        auto* h = static_cast<DirectHost*>(user);
-        const uint8_t v = h->mem[static_cast<uint16_t>(address)];
-        h->events.push_back(R(address, v));
-        *value = v;
-    }
-    static void onWrite(void* user, int32_t address, int16_t value)
-    {
-        auto* h = static_cast<DirectHost*>(user);
-        h->mem[static_cast<uint16_t>(address)] = static_cast<uint8_t>(value);
-        h->events.push_back(W(address, value));
-    }
-};
-
 struct Result {
     KorvexRegisters regs{};
     std::vector<Event> events;
@@ -64,7 +40,7 @@ std::string show(const KorvexRegisters& r)
 // One korvexExecute step; map null: callbacks only, never direct.
 Result execute(const Memory& mem, KorvexRegisters regs, const uint8_t* code, const uint8_t* map, bool direct)
 {
-    auto h = std::make_unique<DirectHost>();
+    auto h = std::make_unique<Host>();
     h->mem = mem;
     if (direct)
         h->cpu.setDirectMemory(h->mem.data(), map);
@@ -75,7 +51,7 @@ Result execute(const Memory& mem, KorvexRegisters regs, const uint8_t* code, con
 // The same step through korvexStep (Korvex's own PC as the step's).
 Result step(const Memory& mem, KorvexRegisters regs, const uint8_t* code, const uint8_t* map, bool direct)
 {
-    auto h = std::make_unique<DirectHost>();
+    auto h = std::make_unique<Host>();
     h->mem = mem;
     if (direct)
         h->cpu.setDirectMemory(h->mem.data(), map);
@@ -166,18 +142,12 @@ TEST(KorvexDirectMemory, AgreesWithCallbacksOnRandomPrograms)
     for (uint32_t seed : {11u, 12u, 20261208u}) {
         std::mt19937 rng(seed);
         auto byte = [&] { return static_cast<uint8_t>(rng() & 0xFF); };
-        auto word = [&]() -> uint16_t {
-            switch (rng() % 4) {
-            case 0: return static_cast<uint16_t>(rng() % 4);
-            case 1: return static_cast<uint16_t>(0xFFFF - rng() % 4);
-            default: return static_cast<uint16_t>(rng() & 0xFFFF);
-            }
-        };
+        auto word = [&] { return static_cast<uint16_t>(edgeWord(rng)); };
         PageMap map{};
         for (auto& p : map)
             p = rng() % 3 == 0 ? static_cast<uint8_t>(1 + rng() % 255) : 0;
-        auto viaCallbacks = std::make_unique<DirectHost>();
-        auto direct = std::make_unique<DirectHost>();
+        auto viaCallbacks = std::make_unique<Host>();
+        auto direct = std::make_unique<Host>();
         for (auto& m : viaCallbacks->mem)
             m = byte();
         direct->mem = viaCallbacks->mem;
@@ -243,7 +213,7 @@ TEST(KorvexDirectMemory, WrapsAtTheTopOfMemory)
 
 TEST(KorvexDirectMemory, PageMapChangesTakeEffectAndAreCopied)
 {
-    DirectHost h;
+    Host h;
     h.mem[0x1234] = 0x42;
     h.mem[0x5678] = 0x24;
     PageMap map{};
@@ -274,7 +244,7 @@ TEST(KorvexDirectMemory, NullArguments)
     const uint8_t ldaa1234[] = {0xB6, 0x12, 0x34};
     {
         // A null page map: no page goes to the callbacks.
-        DirectHost h;
+        Host h;
         h.mem[0x1234] = 0x42;
         h.cpu.setDirectMemory(h.mem.data(), nullptr);
         KorvexRegisters r{};

@@ -135,13 +135,7 @@ TEST(KorvexExecute, AgreesWithStepOnRandomSteps)
     for (uint32_t seed : {5u, 6u, 20261208u}) {
         std::mt19937 rng(seed);
         auto byte = [&] { return static_cast<uint8_t>(rng() & 0xFF); };
-        auto word = [&]() -> int32_t {
-            switch (rng() % 4) {
-            case 0: return static_cast<int32_t>(rng() % 4);
-            case 1: return 0xFFFF - static_cast<int32_t>(rng() % 4);
-            default: return static_cast<int32_t>(rng() & 0xFFFF);
-            }
-        };
+        auto word = [&] { return edgeWord(rng); };
         std::array<uint8_t, 0x10000> mem{};
         for (auto& m : mem)
             m = byte();

@@ -56,13 +56,7 @@ TEST_P(RandomSteps, StayWithinTheContract)
 
     for (int i = 0; i < 50000; ++i) {
         // Registers near the edges of their ranges as often as anywhere else.
-        auto word = [&]() -> int32_t {
-            switch (rng() % 4) {
-            case 0: return static_cast<int32_t>(rng() % 4);
-            case 1: return 0xFFFF - static_cast<int32_t>(rng() % 4);
-            default: return static_cast<int32_t>(rng() & 0xFFFF);
-            }
-        };
+        auto word = [&] { return edgeWord(rng); };
         int16_t a = static_cast<int16_t>(rng()), b = static_cast<int16_t>(rng()),
                 ccr = static_cast<int16_t>(rng());
         int32_t ix = word(), iy = word(), sp = word();

@@ -54,6 +54,18 @@ inline std::ostream& operator<<(std::ostream& os, const Event& e)
 inline Event R(int32_t address, int value) { return {address, value, false}; }
 inline Event W(int32_t address, int value) { return {address, value, true}; }
 
+// A random 16-bit register value, within 3 of $0000 or of $FFFF as often
+// as anywhere else in the range (rng: a standard random engine).
+template <class Rng>
+int32_t edgeWord(Rng& rng)
+{
+    switch (rng() % 4) {
+    case 0: return static_cast<int32_t>(rng() % 4);
+    case 1: return 0xFFFF - static_cast<int32_t>(rng() % 4);
+    default: return static_cast<int32_t>(rng() & 0xFFFF);
+    }
+}
+
 // Condition code bits, for readable tables.
 enum : int { C = 0x01, V = 0x02, Z = 0x04, N = 0x08, I = 0x10, H = 0x20, X = 0x40, S = 0x80 };
 
