@@ -123,14 +123,7 @@ TEST(KorvexDirectMemory, AgreesWithCallbacksOnEveryOpcode)
                         SCOPED_TRACE(testing::Message() << "map " << int(map[0]) << int(map[1]) << int(map[0xFF])
                                                         << " page $" << std::hex << page << " opcode $" << op
                                                         << " operand $" << int(operand[0]) << " " << show(regs));
-                        uint8_t code[5];
-                        int n = 0;
-                        if (page)
-                            code[n++] = static_cast<uint8_t>(page);
-                        code[n++] = static_cast<uint8_t>(op);
-                        for (int i = 0; n < 5; ++i)
-                            code[n++] = operand[i];
-                        expectAgree(mem, regs, code, map.data());
+                        expectAgree(mem, regs, opcodeBytes(page, op, operand).data(), map.data());
                     }
                 }
 }

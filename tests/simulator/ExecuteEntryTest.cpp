@@ -112,16 +112,10 @@ TEST(KorvexExecute, AgreesWithStepOnEveryOpcode)
                 for (const auto& operand : operands) {
                     SCOPED_TRACE(testing::Message() << st.name << " page $" << std::hex << page << " opcode $"
                                                     << op << " operand $" << int(operand[0]));
-                    uint8_t code[5];
-                    int n = 0;
-                    if (page)
-                        code[n++] = static_cast<uint8_t>(page);
-                    code[n++] = static_cast<uint8_t>(op);
-                    for (int i = 0; n < 5; ++i)
-                        code[n++] = operand[i];
+                    const std::array<uint8_t, 5> code = opcodeBytes(page, op, operand);
                     const int length = bytesRead(page, op);
-                    EXPECT_EQ(byExecute(mem, st.regs, st.pc, code, length),
-                              byStep(mem, st.regs, st.pc, code, length));
+                    EXPECT_EQ(byExecute(mem, st.regs, st.pc, code.data(), length),
+                              byStep(mem, st.regs, st.pc, code.data(), length));
                 }
             }
         }

@@ -66,6 +66,20 @@ int32_t edgeWord(Rng& rng)
     }
 }
 
+// The five bytes of opcode op on page (0, $18, $1A or $CD): the prefix if
+// any, the opcode, then operand bytes as far as five reach.
+inline std::array<uint8_t, 5> opcodeBytes(int page, int op, const uint8_t (&operand)[4])
+{
+    std::array<uint8_t, 5> code{};
+    size_t n = 0;
+    if (page)
+        code[n++] = static_cast<uint8_t>(page);
+    code[n++] = static_cast<uint8_t>(op);
+    for (int i = 0; n < code.size(); ++i)
+        code[n++] = operand[i];
+    return code;
+}
+
 // Condition code bits, for readable tables.
 enum : int { C = 0x01, V = 0x02, Z = 0x04, N = 0x08, I = 0x10, H = 0x20, X = 0x40, S = 0x80 };
 
